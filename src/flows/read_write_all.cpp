@@ -1,0 +1,226 @@
+#include "flows/read_write_all.h"
+
+#include <array>
+#include <thread>
+
+#include "codecs/table_codec.h"
+#include "flows/station_status.h"
+#include "model/broadcaster.h"
+#include "model/port.h"
+
+namespace zarnik {
+
+namespace {
+
+enum class ECondition { Always, QuickConferences, QuickConferencesOnLargeModel, BlackWhiteLists };
+
+struct TReadStep {
+    ETable Table;
+    ECondition Condition;
+    bool Decode;
+};
+
+// The order in which the station's tables are read.
+constexpr std::array<TReadStep, kTableCount> kReadOrder{{
+    {ETable::SystemSettings, ECondition::Always, true},
+    {ETable::TimeSettings, ECondition::Always, true},
+    {ETable::StaButtons, ECondition::Always, true},
+    {ETable::DoorPhones, ECondition::Always, true},
+    {ETable::Loudspeakers, ECondition::Always, true},
+    {ETable::SubscriberLines, ECondition::Always, true},
+    {ETable::GlobalPhoneBook, ECondition::Always, true},
+    {ETable::Flash, ECondition::Always, false},  // carried as it is, never decoded
+    {ETable::ProgramNumbers, ECondition::Always, true},
+    {ETable::Redirections, ECondition::Always, true},
+    {ETable::QuickConferences, ECondition::QuickConferencesOnLargeModel, true},
+    {ETable::RoutingTables, ECondition::Always, true},
+    {ETable::Groups, ECondition::Always, true},
+    {ETable::TrunkLines, ECondition::Always, true},
+    {ETable::GroupPhoneBooks, ECondition::Always, true},
+    {ETable::BlackWhiteLists, ECondition::BlackWhiteLists, true},
+}};
+
+enum class EWriteFailure { None, ZeroIsNoLink, NegativeIsFailure };
+
+struct TWriteStep {
+    ETable Table;
+    ECondition Condition;
+    bool EncodeFirst;
+    EWriteFailure Failure;
+    const char* Message;
+};
+
+// The order in which tables go back to the station, and when a result is worth a message.
+constexpr std::array<TWriteStep, kTableCount> kWriteOrder{{
+    {ETable::QuickConferences, ECondition::QuickConferences, false, EWriteFailure::None, nullptr},
+    {ETable::SystemSettings, ECondition::Always, false, EWriteFailure::None, nullptr},
+    {ETable::StaButtons, ECondition::Always, true, EWriteFailure::None, nullptr},
+    {ETable::DoorPhones, ECondition::Always, false, EWriteFailure::None, nullptr},
+    {ETable::Loudspeakers, ECondition::Always, false, EWriteFailure::None, nullptr},
+    {ETable::TimeSettings, ECondition::Always, false, EWriteFailure::ZeroIsNoLink,
+     "Не могу записать временные установки, нет связи с АТС."},
+    {ETable::GlobalPhoneBook, ECondition::Always, true, EWriteFailure::NegativeIsFailure,
+     "Не могу записать общую записную книжку, нет связи с АТС."},
+    {ETable::Flash, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать таблицу flash-установок, нет связи с АТС."},
+    {ETable::ProgramNumbers, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать таблицу программных номеров, нет связи с АТС."},
+    {ETable::Redirections, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать таблицу переадресаций, нет связи с АТС."},
+    {ETable::RoutingTables, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать таблици наведения, нет связи с АТС."},
+    {ETable::Groups, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать групповые установки, нет связи с АТС."},
+    {ETable::SubscriberLines, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать таблицу АЛ, нет связи с АТС."},
+    {ETable::TrunkLines, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
+     "Не могу записать таблицу СЛ, нет связи с АТС."},
+    {ETable::GroupPhoneBooks, ECondition::Always, true, EWriteFailure::NegativeIsFailure,
+     "Не могу записать групповые зап. книжки, нет связи с АТС."},
+    {ETable::BlackWhiteLists, ECondition::BlackWhiteLists, false,
+     EWriteFailure::NegativeIsFailure,
+     "Не могу записать черно-белые зап. книжки, нет связи с АТС."},
+}};
+
+bool Holds(ECondition c, const TMainClass& session, const TTableVerRWFlags& flags) {
+    switch (c) {
+        case ECondition::Always: return true;
+        case ECondition::QuickConferences: return flags.QuickConferences();
+        case ECondition::QuickConferencesOnLargeModel:
+            return flags.QuickConferences() && session.IsCedarOrDogwood();
+        case ECondition::BlackWhiteLists: return flags.BlackWhiteLists();
+    }
+    return false;
+}
+
+void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+int CheckLinkThreeTimes(TMainClass& session) {
+    Wait(200);
+    if (session.CheckLink() > 0) return 1;
+    for (int retry = 0; retry < 2; ++retry) {
+        Wait(300);
+        if (session.CheckLink() > 0) return 1;
+    }
+    return -1;
+}
+
+// What a repeated read restores when the station turns out to be unsupported.
+struct TSavedIdentity {
+    std::array<std::uint8_t, kIdBufferSize> Buffer;
+    std::uint16_t RawLength;
+    std::uint8_t DecodedLength;
+    std::uint8_t Key;
+    TIdentity Identity;
+    std::array<std::uint8_t, kStatusBlockSize> CallAccounting;
+    std::uint16_t CallAccountingLength;
+};
+
+void StatusTimeout(TMainClass& session, const char* message) {
+    FatalMessage(session.Dialogs, message, "Ошибка", 0);
+}
+
+}  // namespace
+
+int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store) {
+    if (CheckLinkThreeTimes(session) < 0) return -1;
+    std::optional<TSavedIdentity> saved;
+    if (session.Identified)
+        saved = TSavedIdentity{session.IdBuffer,       session.IdRawLength,
+                               session.IdDecodedLength, session.Key,
+                               session.Identity,       session.CallAccounting,
+                               session.CallAccountingLength};
+    session.ReadIdentification(false);
+    session.ReadCallAccountingStatus();
+    session.DecodeIdentification(true);
+    DecodeStationStatus(session, store, true, true);
+    session.VerFlags = session.BuildVerFlags();
+    const TTableVerRWFlags& flags = *session.VerFlags;
+
+    if (flags.QuickConferences() && session.IsCedarOrDogwood() &&
+        session.ReadConferenceParameters() == -5)
+        StatusTimeout(session, "Не могу прочитать таблицу параметров конференций. Выход по "
+                               "time-out. Программа будет закрыта.");
+    if (!flags.VersionSupported()) {
+        if (saved) {
+            // The previous station stays shown exactly as it was decoded.
+            session.IdBuffer = saved->Buffer;
+            session.IdRawLength = saved->RawLength;
+            session.IdDecodedLength = saved->DecodedLength;
+            session.Key = saved->Key;
+            session.Identity = saved->Identity;
+            session.CallAccounting = saved->CallAccounting;
+            session.CallAccountingLength = saved->CallAccountingLength;
+            session.VerFlags = session.BuildVerFlags();
+            DecodeStationStatus(session, store, true, false);
+        }
+        return -2;
+    }
+    const int defaults = session.ReadTimeDefaults();
+    if (defaults == -5)
+        StatusTimeout(session, "Не могу прочитать таблицу умолчаний врем. установок. Выход по "
+                               "time-out. Программа будет закрыта.");
+    DecodeTimeDefaults(session, store);
+    if (session.ReadHardwareConfiguration() == -5)
+        StatusTimeout(session, "Не могу прочитать таблицу состава АТС. Выход по time-out. "
+                               "Программа будет закрыта.");
+    DecodeComposition(session, store);
+    BuildPorts(store);
+
+    progress.SetMinimum(0);
+    progress.SetMaximum(kTableCount);
+    progress.SetStep(1);
+    if (session.Identity.UnitCount == 1) {
+        for (const TReadStep& step : kReadOrder) {
+            const TTableCodec* codec = FindCodec(step.Table);
+            if (codec != nullptr && store.Selected(step.Table) &&
+                Holds(step.Condition, session, flags)) {
+                if (codec->Read(session) == -5) session.Dialogs.Message(codec->ReadTimeout, "Ошибка");
+                if (step.Decode) codec->Decode(session, store);
+            }
+            progress.StepIt();
+        }
+    }
+    session.Identified = true;
+    session.ChangeFlags.fill(false);
+    return 1;
+}
+
+int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store) {
+    const std::string fileVersion = session.Identity.Version;
+    session.VerFlags = session.BuildVerFlags();
+    progress.SetMinimum(0);
+    progress.SetMaximum(kTableCount);
+    progress.SetStep(1);
+    if (session.CheckLink() < 0) return -1;
+    session.ReadIdentification(false);
+    session.DecodeIdentification(true);
+    const TTableVerRWFlags& flags = *session.VerFlags;
+    bool failed = false;
+    for (const TWriteStep& step : kWriteOrder) {
+        progress.StepIt();
+        const TTableCodec* codec = FindCodec(step.Table);
+        if (codec == nullptr || !store.Selected(step.Table) || !Holds(step.Condition, session, flags))
+            continue;
+        if (step.Table == ETable::StaButtons &&
+            TBroadcaster::CompareVersions(fileVersion, session.Identity.Version) != 1) {
+            session.Dialogs.Message(
+                "Весия ПО файла отличается от версии ПО станции. КНОПКИ СТА НЕ БУДУТ ЗАПИСАНЫ. "
+                "Для устранения этой проблемы, установите на станцию новое ПО",
+                "Внимание!");
+        } else {
+            if (step.EncodeFirst) codec->Encode(session, store);
+            const int result = codec->Write(session);
+            const bool bad = (step.Failure == EWriteFailure::ZeroIsNoLink && result == 0) ||
+                             (step.Failure == EWriteFailure::NegativeIsFailure && result < 0);
+            if (bad) {
+                session.Dialogs.Message(step.Message, "Ошибка");
+                failed = true;
+            }
+        }
+        session.SetChanged(step.Table, false);
+    }
+    return failed ? -1 : 1;
+}
+
+}  // namespace zarnik

@@ -1,0 +1,71 @@
+#pragma once
+// TCommPort: the one piece of code that touches the serial device. POSIX termios + poll().
+// 19200 baud, 8 data bits, no parity, two stop bits, raw. A single ReadByte waits at most
+// about 250 ms, as the station link has always expected of its driver.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zarnik {
+
+// Raised by every failing port operation: Code says which step failed (1..17), LastError is errno.
+class ECommError {
+public:
+    ECommError(std::uint8_t code, std::uint32_t lastError) : Code(code), LastError(lastError) {}
+    std::uint8_t Code;
+    std::uint32_t LastError;
+    std::string What() const;
+};
+
+// "COMn" -> $ZARNIK_SERIAL_DIR/COMn when set, else /dev/ttyS<n-1>; a name starting with '/'
+// is a device path as it stands; anything else is taken relative to the current directory.
+std::string ResolvePortName(const std::string& name);
+
+class TCommPort {
+public:
+    TCommPort();
+    ~TCommPort();
+    TCommPort(const TCommPort&) = delete;
+    TCommPort& operator=(const TCommPort&) = delete;
+
+    void Open(const std::string& name);
+    void Close();
+    bool IsOpen() const { return OpenFlag; }
+    const std::string& PortName() const { return Name; }
+    void SetPortName(const std::string& name);
+    void SetBaudRate(int baud);
+    void SetByteSize(std::uint8_t bits);
+    void SetParity(std::uint8_t parity);
+    void SetStopBits(std::uint8_t stopBits);  // 0 = one, 1 = one and a half, 2 = two
+    static bool PortExists(const std::string& name);
+
+    void WriteByte(std::uint8_t b);
+    int ReadByte();                   // 0..255, or -1 after ~250 ms of silence
+    int ReadByteTimeout(unsigned ms); // see comm_port.cpp for the exact waiting rule
+    int ReadBlock(std::span<std::uint8_t> buf);
+    void PurgeInput();
+    void Flush();
+
+    // How long a single ReadByte waits on a silent line.
+    static constexpr int ReadWaitMs = 250;
+
+private:
+    bool OpenFlag = false;
+    std::string Name = "COM1";
+    int BaudRate = 9600;
+    std::uint8_t ByteSize = 8;
+    std::uint8_t Parity = 0;
+    std::uint8_t StopBits = 0;
+    int Fd = -1;
+    void ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,
+                   std::uint8_t oldParity, std::uint8_t oldStop);
+    // Reads up to n bytes: waits until `total` for the first, then takes more while they keep
+    // coming without a gap of 15 ms. Returns how many came.
+    std::size_t ReadInto(std::uint8_t* buf, std::size_t n,
+                         std::chrono::steady_clock::time_point total);
+};
+
+}  // namespace zarnik

@@ -1,0 +1,97 @@
+#include "model/program_options.h"
+
+#include "platform/file_system.h"
+#include "platform/text_1251.h"
+
+namespace zarnik {
+
+namespace {
+
+const std::string kErrorCaption = "Ошибка";
+const std::string kPortPrefix = "COM";
+constexpr std::size_t kOptionsSize = 2;
+
+std::string OptionsPath(const std::string& baseDir) {
+    return JoinPath(baseDir, ResolveCaseInsensitive(baseDir, kOptionsFileName));
+}
+
+std::string OptionsBytes(std::uint8_t portNumber, std::uint8_t second) {
+    return {static_cast<char>(portNumber), static_cast<char>(second)};
+}
+
+bool AllDigits(const std::string& text) {
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+TProgramOptions CreateDefaultOptions(const std::string& path, TUserDialogs& dialogs) {
+    constexpr std::uint8_t kDefaultPort = 1;
+    constexpr std::uint8_t kWrittenBySession = 1;
+    if (!WriteFileAtomically(path, OptionsBytes(kDefaultPort, kWrittenBySession))) {
+        dialogs.Message("Не могу записать данные в файл конфигурации(002).", kErrorCaption);
+    }
+    return {PortNameFor(kDefaultPort), TOptionsSource::Created};
+}
+
+}  // namespace
+
+TProgramOptions LoadOrCreateOptions(const std::string& baseDir, TUserDialogs& dialogs) {
+    const std::string path = OptionsPath(baseDir);
+    const auto content = ReadWholeFile(path);
+    if (!content) return CreateDefaultOptions(path, dialogs);
+    if (content->size() != kOptionsSize) {
+        dialogs.Message("Ошибочный формат файла(размер!=2).", kErrorCaption);
+        return {kPortPrefix, TOptionsSource::Malformed};
+    }
+    return {PortNameFor(static_cast<std::uint8_t>((*content)[0])), TOptionsSource::Read};
+}
+
+std::string PortOpenFailureText(TOptionsSource source) {
+    if (source == TOptionsSource::Created) {
+        return "Исключение! Непонятная ошибка при открытии СОМ-порта.  Проверьте номер "
+               "СОМ-порта. (1)";
+    }
+    return "Исключение! Непонятная ошибка при открытии СОМ-порта. Проверьте номер СОМ-порта.";
+}
+
+std::string PortNameFor(std::uint8_t number) { return kPortPrefix + std::to_string(number); }
+
+std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialogs& dialogs) {
+    // The rules count characters, so a typed Cyrillic letter counts once, as it always did.
+    const std::string chars = Utf8ToCp1251(text);
+    const std::string badNumber = "Некорректный номер СОM-порта.";
+    if (chars.size() != 4 && chars.size() != 5) {
+        dialogs.Message(badNumber, kErrorCaption);
+        return std::nullopt;
+    }
+    if (chars.compare(0, kPortPrefix.size(), kPortPrefix) != 0) {
+        dialogs.Message("Некорректный номер СОм-порта.", kErrorCaption);
+        return std::nullopt;
+    }
+    const std::string digits = chars.substr(kPortPrefix.size());
+    const int number = AllDigits(digits) ? std::stoi(digits) % 256 : 0;
+    if (number == 0) {
+        dialogs.Message(badNumber, kErrorCaption);
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(number);
+}
+
+bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialogs& dialogs) {
+    if (!DirectoryExists(baseDir)) {
+        FatalMessage(dialogs, "Не могу перейти в базовую директорию.", kErrorCaption, 1);
+    }
+    constexpr std::uint8_t kWrittenByWindow = 0;
+    const std::string path = OptionsPath(baseDir);
+    const bool existed = PathExists(path);
+    if (WriteFileAtomically(path, OptionsBytes(portNumber, kWrittenByWindow))) return true;
+    dialogs.Message(existed ? "Не могу записать в файл конфигурации."
+                            : "Не могу создать файл конфигурации.(1)",
+                    kErrorCaption);
+    return false;
+}
+
+}  // namespace zarnik

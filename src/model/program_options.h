@@ -1,0 +1,53 @@
+#pragma once
+// The program's one option, the number of the serial port that reaches the station, kept in
+// the two-byte file "Zarnik_M.cfg" in the start directory: byte 0 is the port number (the port
+// is "COM" + that number), byte 1 has no meaning (1 when the session creates the file, 0 when
+// the options window writes it) and is never read.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/user_dialogs.h"
+
+namespace zarnik {
+
+inline constexpr const char* kOptionsFileName = "Zarnik_M.cfg";
+
+enum class TOptionsSource {
+    Created,    // there was no readable file: the defaults were used and written
+    Read,       // the port number came from the file
+    Malformed,  // the file was not 2 bytes long: reported, not used
+};
+
+struct TProgramOptions {
+    std::string PortName;  // "COM3"; just "COM" when the file was malformed
+    TOptionsSource Source = TOptionsSource::Created;
+};
+
+// Reads the options file under `baseDir`, or creates it with the port COM1 (bytes 01 01) when
+// there is none. A file of any size other than 2 is reported and yields the port name "COM".
+// Messages go through `dialogs`; nothing here ends the program.
+//
+// What the caller (the station session) does next: unless Source is Malformed, give PortName
+// to the port, Open it and PurgeInput, and on success set the data-present flag; when opening
+// raises, show PortOpenFailureText(Source) with an empty caption and go on with the port
+// closed. With Malformed the port stays closed and is not opened.
+TProgramOptions LoadOrCreateOptions(const std::string& baseDir, TUserDialogs& dialogs);
+
+// The message shown when the port named by the options cannot be opened.
+std::string PortOpenFailureText(TOptionsSource source);
+
+// "COM" followed by the number in decimal.
+std::string PortNameFor(std::uint8_t number);
+
+// The options window's check of the chosen port text ("COM1".."COM99"): its port number, or
+// nullopt after showing why the text was refused. Called before anything else is changed.
+std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialogs& dialogs);
+
+// Writes the port number chosen in the options window (bytes: number, 0). A base directory that
+// is gone ends the program with code 1 after its message (TExitProgram); a failed write is
+// reported and returns false, and the window still closes.
+bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialogs& dialogs);
+
+}  // namespace zarnik

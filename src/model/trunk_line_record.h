@@ -1,0 +1,12 @@
+#pragma once
+// Store record: one trunk line.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zarnik {
+
+struct TSL {};
+
+}  // namespace zarnik

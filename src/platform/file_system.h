@@ -1,0 +1,46 @@
+#pragma once
+// The few file operations the program needs, on POSIX. Files the program writes go through
+// WriteFileAtomically, so a crash or a full disk never leaves half a file where a good one was.
+// Names of files and directories are matched without regard to ASCII case, as the files
+// carried over from older installations were written on a system that ignored it.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zarnik {
+
+// Writes `bytes` to a temporary file in the same folder, flushes it to the disk and renames it
+// over `path`. An existing file keeps its permissions. On failure the temporary is removed,
+// `path` is left as it was, false is returned and `error` (when given) says why.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* error = nullptr);
+
+// The whole content of a readable regular file; nullopt when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+bool PathExists(const std::string& path);       // any kind of entry
+bool FileExists(const std::string& path);       // an entry that is not a directory
+bool DirectoryExists(const std::string& path);  // a directory (links followed)
+
+// Creates one directory; true when it exists afterwards (also when it was there already).
+bool MakeDirectory(const std::string& path);
+
+// The entry of `dir` whose name equals `name` ignoring ASCII case: `name` itself when it
+// exists as given, else the first such entry in byte order; `name` unchanged when none does.
+std::string ResolveCaseInsensitive(const std::string& dir, const std::string& name);
+
+// `dir` + "/" + `name`, without doubling a slash.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// The current directory as an absolute path; "" when it cannot be determined.
+std::string CurrentDirectory();
+
+// The one directory of configuration files and name files under `baseDir`: an existing "dat"
+// in any letter case, else "dat". Returns its full path.
+std::string DatDirectoryPath(const std::string& baseDir);
+
+// DatDirectoryPath, created when missing; nullopt when it neither exists nor can be created.
+std::optional<std::string> EnsureDatDirectory(const std::string& baseDir);
+
+}  // namespace zarnik
