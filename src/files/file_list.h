@@ -1,0 +1,81 @@
+#pragma once
+// TFileList: the configuration file buffer. A file holds the station's identification, three
+// header tables and one record per saved table: the raw areas, not the store.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/table_ids.h"
+#include "platform/user_dialogs.h"
+
+namespace zarnik {
+
+class TMainClass;
+struct TDataStream;
+
+inline constexpr std::size_t kFileHeaderSize = 200;
+inline constexpr std::size_t kFileIdLength = 20;
+
+struct TFileRecord {
+    std::uint8_t Id = 0;
+    std::vector<std::uint8_t> Data;
+};
+
+struct TFileSlot {
+    std::vector<std::uint8_t> Bytes;
+};
+
+enum class EOpenState { Created, CannotCreate, OverwriteConfirmed, OverwriteDeclined };
+
+// Largest record of each table that a file may carry.
+std::size_t FileSlotCapacity(ETable t);
+
+class TFileList {
+public:
+    TFileList();
+
+    // Header sections, as the session holds them.
+    std::array<std::uint8_t, 256> IdBytes{};
+    std::uint16_t IdLength = 0;
+    std::array<std::uint8_t, 128> TimeDefaults{};
+    std::uint16_t TimeDefaultsLength = 0;
+    std::array<std::uint8_t, 100> Composition{};
+    std::uint16_t CompositionLength = 0;
+    std::array<std::uint8_t, 5> ConferenceParams{};
+    std::array<TFileSlot, kTableCount> Slots;
+    std::vector<TFileRecord> Records;
+    std::string FileName;
+    // Identity taken from the last file read.
+    std::string ModelName;
+    std::uint16_t DoorPhoneCount = 0;
+    std::uint16_t RoutingTableCount = 0;
+
+    // Saving. OpenForWrite asks before replacing an existing file.
+    EOpenState OpenForWrite(TUserDialogs& dialogs) const;
+    void CopyHeaderToFile(const TMainClass& session);
+    // false (nothing written) when a table does not fit its record; *error says which.
+    bool CopyToFile(const TMainClass& session, ETable t, std::string* error);
+    // Writes the file next to its name and renames it into place; the old file, when there is
+    // one, becomes backupPath. false when nothing could be written.
+    bool WriteConfiguration(const TDataStream& store, const std::string& backupPath,
+                            std::string* error);
+
+    // Loading. ReadFile reads and checks the whole file before anything is used: header
+    // lengths, records cut short, records too large. An unknown model code ends the program.
+    bool ReadFile(TUserDialogs& dialogs, std::string* error);
+    void ReadTables(const TDataStream& store);
+    void CopyHeaderFromFile(TMainClass& session) const;
+    const TFileSlot& Slot(ETable t) const { return Slots[static_cast<std::size_t>(SelectionIndex(t))]; }
+
+    // The bytes a save would write (also for tests).
+    std::vector<std::uint8_t> Serialise(const TDataStream& store);
+
+private:
+    std::vector<std::uint8_t> FileBytes;
+};
+
+}  // namespace zarnik
