@@ -56,7 +56,8 @@ TEST(ProgramOptionsLoad, AFileInAnotherCaseIsTheSameFile) {
 }
 
 TEST(ProgramOptionsLoad, AFileOfTheWrongSizeIsReportedAndNotUsed) {
-    for (const std::string& content : {std::string("\x03\x00\x00", 3), std::string(), std::string("\x05")}) {
+    for (const std::string& content :
+         {std::string("\x03\x00\x00", 3), std::string(), std::string("\x05")}) {
         TScratchDir base;
         TScriptedDialogs dialogs;
         dialogs.ExpectMessage("Ошибочный формат файла(размер!=2).");
@@ -89,21 +90,12 @@ struct TPortTextCase {
 
 TEST(ProgramOptionsPortText, AcceptsComOneToNinetyNineAndRefusesTheRestWithItsMessage) {
     const TPortTextCase cases[] = {
-        {"COM1", 1, ""},
-        {"COM3", 3, ""},
-        {"COM99", 99, ""},
-        {"COM07", 7, ""},
-        {"COM100", 0, kBadNumber},  // too long
-        {"COM256", 0, kBadNumber},
-        {"COM", 0, kBadNumber},
-        {"", 0, kBadNumber},
+        {"COM1", 1, ""},           {"COM3", 3, ""},           {"COM99", 99, ""},
+        {"COM07", 7, ""},          {"COM100", 0, kBadNumber},  // too long
+        {"COM256", 0, kBadNumber}, {"COM", 0, kBadNumber},    {"", 0, kBadNumber},
         {"COM0", 0, kBadNumber},  // port 0 does not exist
-        {"COM00", 0, kBadNumber},
-        {"COMX", 0, kBadNumber},
-        {"COM-1", 0, kBadNumber},
-        {"COM 3", 0, kBadNumber},
-        {"com3", 0, kBadPrefix},
-        {"CXM12", 0, kBadPrefix},
+        {"COM00", 0, kBadNumber},  {"COMX", 0, kBadNumber},   {"COM-1", 0, kBadNumber},
+        {"COM 3", 0, kBadNumber},  {"com3", 0, kBadPrefix},   {"CXM12", 0, kBadPrefix},
         {"СОМ3", 0, kBadPrefix},  // Cyrillic letters: four characters, wrong prefix
     };
     for (const auto& c : cases) {

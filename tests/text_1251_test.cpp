@@ -53,19 +53,21 @@ TEST(Text1251Text, RussianSentenceBothWays) {
 
 TEST(Text1251Text, CharactersOutsideTheCodePageBecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1251("ä€😀ж"), "?\x88?\xE6");  // one '?' per character, not per byte
-    EXPECT_EQ(Utf8ToCp1251("\xEF\xBF\xBD"), "?");     // U+FFFD itself
+    EXPECT_EQ(Utf8ToCp1251("\xEF\xBF\xBD"), "?");   // U+FFFD itself
 }
 
 TEST(Text1251Text, MalformedUtf8NeverCrashesAndKeepsWhatFollows) {
-    EXPECT_EQ(Utf8ToCp1251("\x80"), "?");                   // lone continuation byte
-    EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");                   // cut at the end
-    EXPECT_EQ(Utf8ToCp1251("\xD0" "A"), "?A");              // cut before an ASCII letter
-    EXPECT_EQ(Utf8ToCp1251("\xE2\x82"), "?");               // cut three-byte sequence
-    EXPECT_EQ(Utf8ToCp1251("\xE2\x82\xD0\x96"), "?\xC6");   // ... followed by a good Ж
-    EXPECT_EQ(Utf8ToCp1251("\xC0\xAF"), "??");              // overlong '/'
-    EXPECT_EQ(Utf8ToCp1251("\xE0\x80\xAF"), "???");         // overlong, three bytes
-    EXPECT_EQ(Utf8ToCp1251("\xED\xA0\x80"), "???");         // surrogate
-    EXPECT_EQ(Utf8ToCp1251("\xF4\x90\x80\x80"), "????");    // above U+10FFFF
+    EXPECT_EQ(Utf8ToCp1251("\x80"), "?");  // lone continuation byte
+    EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");  // cut at the end
+    EXPECT_EQ(Utf8ToCp1251("\xD0"
+                           "A"),
+              "?A");                                       // cut before an ASCII letter
+    EXPECT_EQ(Utf8ToCp1251("\xE2\x82"), "?");              // cut three-byte sequence
+    EXPECT_EQ(Utf8ToCp1251("\xE2\x82\xD0\x96"), "?\xC6");  // ... followed by a good Ж
+    EXPECT_EQ(Utf8ToCp1251("\xC0\xAF"), "??");             // overlong '/'
+    EXPECT_EQ(Utf8ToCp1251("\xE0\x80\xAF"), "???");        // overlong, three bytes
+    EXPECT_EQ(Utf8ToCp1251("\xED\xA0\x80"), "???");        // surrogate
+    EXPECT_EQ(Utf8ToCp1251("\xF4\x90\x80\x80"), "????");   // above U+10FFFF
     EXPECT_EQ(Utf8ToCp1251("\xFF\xFE"), "??");
     EXPECT_EQ(Utf8ToCp1251(""), "");
 }

@@ -110,10 +110,18 @@ const TNamesList::TList* TNamesList::Book(int book) const {
     return &GroupExtNumNames[static_cast<std::size_t>(book)];
 }
 
-std::string TNamesList::GetPortName(int index) const { return Get(PortNames, index); }
-std::string TNamesList::GetGgsName(int index) const { return Get(GgsNames, index); }
-std::string TNamesList::GetDfName(int index) const { return Get(DfNames, index); }
-std::string TNamesList::GetGroupName(int index) const { return Get(GroupNames, index); }
+std::string TNamesList::GetPortName(int index) const {
+    return Get(PortNames, index);
+}
+std::string TNamesList::GetGgsName(int index) const {
+    return Get(GgsNames, index);
+}
+std::string TNamesList::GetDfName(int index) const {
+    return Get(DfNames, index);
+}
+std::string TNamesList::GetGroupName(int index) const {
+    return Get(GroupNames, index);
+}
 std::string TNamesList::GetGlobalExtNumName(int index) const {
     return Get(GlobalExtNumNames, index);
 }
@@ -121,8 +129,12 @@ std::string TNamesList::GetGroupExtNumName(int book, int index) const {
     const TList* list = Book(book);
     return list == nullptr ? "" : Get(*list, index);
 }
-std::string TNamesList::GetNavedenName(int index) const { return Get(NavedenNames, index); }
-std::string TNamesList::GetConfName(int index) const { return Get(ConfNames, index); }
+std::string TNamesList::GetNavedenName(int index) const {
+    return Get(NavedenNames, index);
+}
+std::string TNamesList::GetConfName(int index) const {
+    return Get(ConfNames, index);
+}
 
 int TNamesList::SetPortName(int index, const std::string& name) {
     return Set(PortNames, index, name);
@@ -130,7 +142,9 @@ int TNamesList::SetPortName(int index, const std::string& name) {
 int TNamesList::SetGgsName(int index, const std::string& name) {
     return Set(GgsNames, index, name);
 }
-int TNamesList::SetDfName(int index, const std::string& name) { return Set(DfNames, index, name); }
+int TNamesList::SetDfName(int index, const std::string& name) {
+    return Set(DfNames, index, name);
+}
 int TNamesList::SetGroupName(int index, const std::string& name) {
     return Set(GroupNames, index, name);
 }

@@ -11,7 +11,7 @@
 namespace zarnik {
 
 class TNamesList {
-public:
+  public:
     static constexpr int GroupExtNumBooks = 20;
 
     // Loads every names file under `baseDir` (made absolute against the current directory),
@@ -46,7 +46,7 @@ public:
     // Whether a names file could not be read or created while loading; every Set clears it.
     bool GetIoFailed() const { return IoFailed; }
 
-private:
+  private:
     struct TList {
         std::string Path;  // absolute
         std::vector<std::string> Names;

@@ -57,7 +57,9 @@ std::string PortOpenFailureText(TOptionsSource source) {
     return "Исключение! Непонятная ошибка при открытии СОМ-порта. Проверьте номер СОМ-порта.";
 }
 
-std::string PortNameFor(std::uint8_t number) { return kPortPrefix + std::to_string(number); }
+std::string PortNameFor(std::uint8_t number) {
+    return kPortPrefix + std::to_string(number);
+}
 
 std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialogs& dialogs) {
     // The rules count characters, so a typed Cyrillic letter counts once, as it always did.
@@ -88,9 +90,9 @@ bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialo
     const std::string path = OptionsPath(baseDir);
     const bool existed = PathExists(path);
     if (WriteFileAtomically(path, OptionsBytes(portNumber, kWrittenByWindow))) return true;
-    dialogs.Message(existed ? "Не могу записать в файл конфигурации."
-                            : "Не могу создать файл конфигурации.(1)",
-                    kErrorCaption);
+    dialogs.Message(
+        existed ? "Не могу записать в файл конфигурации." : "Не могу создать файл конфигурации.(1)",
+        kErrorCaption);
     return false;
 }
 

@@ -17,7 +17,9 @@ namespace {
 // same file in the same process at the same moment, so a few are plenty.
 constexpr int kTemporaryAttempts = 100;
 
-std::string Reason(const char* step) { return std::string(step) + ": " + std::strerror(errno); }
+std::string Reason(const char* step) {
+    return std::string(step) + ": " + std::strerror(errno);
+}
 
 void SetError(std::string* error, std::string text) {
     if (error != nullptr) *error = std::move(text);
@@ -77,7 +79,9 @@ bool FillTemporary(int fd, std::string_view bytes, const std::string& path, std:
     return ok;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

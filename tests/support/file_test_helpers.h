@@ -18,7 +18,7 @@
 namespace zarnik::test {
 
 class TScratchDir {
-public:
+  public:
     TScratchDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
@@ -36,20 +36,20 @@ public:
 };
 
 class TKeepCurrentDir {
-public:
+  public:
     TKeepCurrentDir() : Saved(std::filesystem::current_path()) {}
     ~TKeepCurrentDir() { std::filesystem::current_path(Saved); }
     TKeepCurrentDir(const TKeepCurrentDir&) = delete;
     TKeepCurrentDir& operator=(const TKeepCurrentDir&) = delete;
 
-private:
+  private:
     std::filesystem::path Saved;
 };
 
 // While alive, no file of this process may grow beyond `bytes`: a write past it fails with
 // EFBIG (the signal that would otherwise end the process is ignored).
 class TFileSizeLimit {
-public:
+  public:
     explicit TFileSizeLimit(rlim_t bytes) {
         ::getrlimit(RLIMIT_FSIZE, &Saved);
         OldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -64,7 +64,7 @@ public:
     TFileSizeLimit(const TFileSizeLimit&) = delete;
     TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit Saved{};
     void (*OldHandler)(int) = SIG_DFL;
 };
