@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <optional>
 
 #include "cli/cli_context.h"
 
@@ -15,5 +16,13 @@ using TCommandBody = std::function<int(TCliContext&)>;
 int ReadStationForCli(TCliContext& context);
 
 void RegisterStationCommands(CLI::App& app, TCommandBody& body);  // info, clock
+void RegisterFileCommands(CLI::App& app, TCommandBody& body);     // read, write
+void RegisterBuildCommands(CLI::App& app, TCommandBody& body);    // new, clear
+
+// Table keys of --tables: all sixteen when empty or "all"; nullopt (message shown) when a key
+// is unknown.
+std::optional<std::array<bool, kTableCount>> ParseTableList(const std::string& list);
+std::string TableListHelp();
+void PrintSummary(std::ostream& out, const TMainClass& session, const TDataStream& store);
 
 }  // namespace zarnik::cli

@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     TCommandBody body;
     RegisterStationCommands(app, body);
+    RegisterFileCommands(app, body);
+    RegisterBuildCommands(app, body);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

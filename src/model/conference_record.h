@@ -7,6 +7,14 @@
 
 namespace zarnik {
 
-struct TConfRecord {};
+inline constexpr std::size_t kMaxConferenceMembers = 255;
+
+struct TConfRecord {
+    std::int32_t MemberCount = 0;
+    // Port numbers of the member lines, 0 for none; only the first MemberCount are used.
+    std::array<std::int32_t, kMaxConferenceMembers> Members{};
+
+    bool operator==(const TConfRecord&) const = default;
+};
 
 }  // namespace zarnik

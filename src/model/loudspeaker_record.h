@@ -7,6 +7,11 @@
 
 namespace zarnik {
 
-struct TGGS {};
+struct TGGS {
+    std::string LinkPort;  // port number of the attached subscriber line, "" for none
+    bool AutoOff = false;  // automatic switch-off is forbidden
+
+    bool operator==(const TGGS&) const = default;
+};
 
 }  // namespace zarnik

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -135,7 +136,9 @@ std::u32string Folded(std::u32string s) {
 
 // ---- typed-in values ---------------------------------------------------------------------
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A text is taken as a number only when the number shows exactly as written: no sign but
 // '-', no leading or trailing zeros, at most 15 significant digits. Everything else (codes
@@ -170,7 +173,9 @@ std::optional<double> PlainNumber(std::string_view s) {
 
 // ---- file writing ------------------------------------------------------------------------
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+    return std::strerror(err);
+}
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -197,7 +202,7 @@ mode_t CurrentUmask() {
 
 // A temporary file beside the target, removed again unless Keep() was called.
 class TempBeside {
-public:
+  public:
     explicit TempBeside(const std::string& path) {
         std::string name = FolderOf(path) + "/." + BaseName(path) + ".XXXXXX";
         const int fd = mkstemp(name.data());
@@ -208,8 +213,8 @@ public:
         // The finished file should look as if written directly: an existing file keeps its
         // permissions, a new one gets the usual ones.
         struct stat old {};
-        const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777)
-                                                           : (0666 & ~CurrentUmask());
+        const mode_t mode =
+            stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
         fchmod(fd, mode);
         close(fd);
         Name = std::move(name);
@@ -222,7 +227,7 @@ public:
     void Keep() { Name.clear(); }
     const std::string& Path() const { return Name; }
 
-private:
+  private:
     std::string Name;
 };
 
@@ -252,11 +257,10 @@ lxw_format* NewBorderFormat(lxw_workbook* wb, const ExcelCell& cell) {
 
 // One library format per distinct look, shared by all cells that have it.
 class FormatCache {
-public:
+  public:
     explicit FormatCache(lxw_workbook* wb) : Wb(wb) {}
     lxw_format* For(const ExcelCell& cell) {
-        const unsigned key = (cell.TextFormat ? 1U : 0U) |
-                             static_cast<unsigned>(cell.Left) << 1 |
+        const unsigned key = (cell.TextFormat ? 1U : 0U) | static_cast<unsigned>(cell.Left) << 1 |
                              static_cast<unsigned>(cell.Right) << 3 |
                              static_cast<unsigned>(cell.Top) << 5 |
                              static_cast<unsigned>(cell.Bottom) << 7;
@@ -266,7 +270,7 @@ public:
         return slot;
     }
 
-private:
+  private:
     lxw_workbook* Wb;
     std::map<unsigned, lxw_format*> Formats;
 };
@@ -275,8 +279,7 @@ void Check(lxw_error err, const std::string& what) {
     if (err != LXW_NO_ERROR) throw EExcelError(what + ": " + lxw_strerror(err));
 }
 
-void WriteCell(lxw_worksheet* ws, int row, int column, const ExcelCell& cell,
-               lxw_format* format) {
+void WriteCell(lxw_worksheet* ws, int row, int column, const ExcelCell& cell, lxw_format* format) {
     const auto r = static_cast<lxw_row_t>(row);
     const auto c = static_cast<lxw_col_t>(column);
     const std::string where = "Cell " + ExcelCellName(column, row);
@@ -435,8 +438,7 @@ void WriteXlsxFile(const ExcelWorkbook& book, const std::string& path, const std
     Check(workbook_close(wb), "Cannot write " + path);
     SyncPath(temp.Path(), O_RDONLY);
     if (std::rename(temp.Path().c_str(), path.c_str()) != 0) {
-        throw EExcelError("Cannot put the workbook in place as " + path + ": " +
-                          ErrnoText(errno));
+        throw EExcelError("Cannot put the workbook in place as " + path + ": " + ErrnoText(errno));
     }
     temp.Keep();
     SyncPath(FolderOf(path), O_RDONLY | O_DIRECTORY);

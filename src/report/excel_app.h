@@ -23,13 +23,13 @@
 namespace zarnik {
 
 class EExcelError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Raised by Open when the workbook cannot be started; no message is to be shown for it.
 class EExcelAbort : public EExcelError {
-public:
+  public:
     using EExcelError::EExcelError;
 };
 
@@ -67,7 +67,7 @@ inline constexpr double ExcelMaxRowHeight = 409;
 inline constexpr long ExcelMaxFrameCells = 1L << 20;
 
 class ExcelApp {
-public:
+  public:
     ExcelApp() = default;
     virtual ~ExcelApp() = default;
     ExcelApp(const ExcelApp&) = delete;
@@ -79,7 +79,7 @@ public:
     void Open(const std::string& caption, int interactive, int focus);
 
     bool SetInteractive(int value);
-    bool AddSheet();                                   // appends one sheet
+    bool AddSheet();                                     // appends one sheet
     bool NameSheet(const std::string& name, int index);  // index 1-based
     bool SelectSheet(int index);                         // index 1-based
 
@@ -115,11 +115,11 @@ public:
     const std::string& Caption() const { return CaptionText; }
     int Interactive() const { return InteractiveValue; }
 
-protected:
+  protected:
     // The workbook a new start begins with: three empty sheets "Лист1".."Лист3".
     virtual ExcelWorkbook CreateWorkbook();
 
-private:
+  private:
     std::unique_ptr<ExcelWorkbook> Book;
     int Current = 0;  // 0-based index of the current sheet
     std::string CaptionText;

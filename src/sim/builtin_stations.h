@@ -14,6 +14,9 @@ namespace zarnik::sim {
 // secondUnit fills the Cedar's slots of the second unit (above 5) with boards.
 // The result already carries its table images (AddTableImages).
 TSimStation MakeBuiltinStation(const std::string& model, bool secondUnit);
+// The same without table images, for a caller that changes the identity first and then calls
+// AddTableImages once: building the images is by far the slowest step.
+TSimStation MakeBareBuiltinStation(const std::string& model, bool secondUnit);
 
 // The device code of a model name, 0 when the name is not a model.
 std::uint8_t DeviceCodeOf(const std::string& model);

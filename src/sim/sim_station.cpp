@@ -56,8 +56,7 @@ bool IsReadOnlySubTable(std::uint8_t subCode) {
 }
 
 int StationDayNumber(int year, int month, int day) {
-    static constexpr std::array<int, 12> kMonthDays{31, 28, 31, 30, 31, 30,
-                                                    31, 31, 30, 31, 30, 31};
+    static constexpr std::array<int, 12> kMonthDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const int years = year - 1980;
     int days = 365 * years + (years + 3) / 4;
     for (int m = 1; m < month && m <= 12; ++m) {
@@ -71,7 +70,8 @@ std::int64_t HostLocalSeconds() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::int64_t day = StationDayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    const std::int64_t day =
+        StationDayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     return day * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
 }
 
@@ -119,9 +119,8 @@ TBytes TSimStation::IdentificationPlain() const {
 
     // The name ends at its first zero byte, so a zero inside it would cut it short anyway.
     const std::string& name = Identity.Name;
-    const std::size_t nameLength =
-        std::min({name.find('\0') == std::string::npos ? name.size() : name.find('\0'),
-                  kMaxNameBytes});
+    const std::size_t nameLength = std::min(
+        {name.find('\0') == std::string::npos ? name.size() : name.find('\0'), kMaxNameBytes});
     block.insert(block.end(), name.begin(), name.begin() + static_cast<long>(nameLength));
     block.push_back(0);
     block.push_back(Identity.DoorPhones);
@@ -333,7 +332,8 @@ void TSimStation::FinishTableWrite(bool good, TBytes& out) {
         return;
     }
     TBytes plain(Body.size());
-    std::transform(Body.begin(), Body.end(), plain.begin(), [this](std::uint8_t b) { return Unkey(b); });
+    std::transform(Body.begin(), Body.end(), plain.begin(),
+                   [this](std::uint8_t b) { return Unkey(b); });
     Images[{static_cast<std::uint8_t>(Code & 0x7F), Index}] = std::move(plain);
     ++Counters.WritesAccepted;
     out.push_back(kAccepted);
@@ -352,7 +352,8 @@ void TSimStation::FinishConfWrite(bool good, TBytes& out) {
         return;
     }
     TBytes plain(Body.size());
-    std::transform(Body.begin(), Body.end(), plain.begin(), [this](std::uint8_t b) { return Unkey(b); });
+    std::transform(Body.begin(), Body.end(), plain.begin(),
+                   [this](std::uint8_t b) { return Unkey(b); });
     Images[{kConferenceRead, Index}] = std::move(plain);
     ++Counters.WritesAccepted;
     out.push_back(kAccepted);

@@ -82,7 +82,7 @@ std::int64_t HostLocalSeconds();
 int StationDayNumber(int year, int month, int day);
 
 class TSimStation {
-public:
+  public:
     // A request whose bytes stop coming for longer than this is dropped.
     static constexpr std::chrono::milliseconds kAbandonAfter{1000};
     static constexpr std::size_t kMaxNameBytes = 32;
@@ -97,7 +97,8 @@ public:
     TBytes CallAccountingStatus;  // 0x40 0x03: capacity, two counters (16-bit LE)
     TBytes TimeDefaults;          // 0x08: one word per timer
     TBytes HardwareList;          // 0x40 0x09: one board code per slot
-    std::vector<TBytes> HardwareRecords;  // answered to the query 0xC0 0x0A, n
+    // Answered to the query 0xC0 0x0A, n. The reply's length tells the record's format.
+    std::vector<TBytes> HardwareRecords;
     TBytes ConferenceParameters;  // 0x40 0x12, Cedar and Dogwood only (empty: not answered)
 
     // The sixteen tables. A missing key is not answered; an empty vector is answered with
@@ -129,16 +130,16 @@ public:
 
     TSimAnswer Feed(std::uint8_t byte, TSimTime now);
 
-private:
+  private:
     enum class TState {
         Idle,
-        SubCode,        // 0x40 or 0xC0 seen
-        Index,          // an indexed read or write seen
-        Length,         // a write frame: its length byte
-        ConfCount,      // quick-conference write: the member count, which sizes the body
-        Data,           // a write frame: its data bytes
-        Checksum,       // a write frame: its checksum
-        ModeFlag,       // 0x84: 0x00, or 0x01 and a value
+        SubCode,    // 0x40 or 0xC0 seen
+        Index,      // an indexed read or write seen
+        Length,     // a write frame: its length byte
+        ConfCount,  // quick-conference write: the member count, which sizes the body
+        Data,       // a write frame: its data bytes
+        Checksum,   // a write frame: its checksum
+        ModeFlag,   // 0x84: 0x00, or 0x01 and a value
         ModeValue,
         ModeChecksum,
     };

@@ -117,6 +117,10 @@ inline std::string Unescape(std::string_view s) {
         if (done) continue;
         if (s.substr(i).starts_with("&#")) {
             const auto semi = s.find(';', i);
+            if (semi == std::string_view::npos) {
+                out += s.substr(i);
+                break;
+            }
             const bool hex = i + 2 < s.size() && (s[i + 2] == 'x' || s[i + 2] == 'X');
             const std::size_t start = i + (hex ? 3 : 2);
             unsigned long cp = 0;
@@ -178,6 +182,7 @@ inline std::vector<Element> Elements(std::string_view xml, std::string_view name
             continue;
         }
         const auto tagEnd = xml.find('>', at);
+        if (tagEnd == std::string_view::npos) break;
         const std::string_view tag = xml.substr(at, tagEnd + 1 - at);
         if (tag.ends_with("/>")) {
             out.push_back({tag, {}});
@@ -185,6 +190,7 @@ inline std::vector<Element> Elements(std::string_view xml, std::string_view name
             continue;
         }
         const auto bodyEnd = xml.find(close, tagEnd);
+        if (bodyEnd == std::string_view::npos) break;
         out.push_back({tag, xml.substr(tagEnd + 1, bodyEnd - tagEnd - 1)});
         at = bodyEnd + close.size();
     }
