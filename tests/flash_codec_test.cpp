@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "codecs/black_white_list_codec.h"
-#include "codecs/codecs.h"
 #include "support/offline_session.h"
 
 namespace zarnik {
@@ -53,23 +52,6 @@ TEST(FlashCodec, OversizedRecordIsRefusedAndBlankEmpties) {
     codec->Blank(s.Session);
     EXPECT_EQ(Slot(s).Length, 0);
     EXPECT_EQ(Slot(s).Bytes, Bytes(254, 0));
-}
-
-TEST(FlashCodec, AllFiveTablesAreRegistered) {
-    const std::vector<std::pair<ETable, std::string>> tables{
-        {ETable::GlobalPhoneBook, "book"},
-        {ETable::Flash, "flash"},
-        {ETable::RoutingTables, "routing"},
-        {ETable::GroupPhoneBooks, "groupbooks"},
-        {ETable::BlackWhiteLists, "bwlist"}};
-    for (const auto& [table, key] : tables) {
-        const TTableCodec* codec = FindCodec(table);
-        ASSERT_NE(codec, nullptr) << key;
-        EXPECT_EQ(codec->Key, key);
-        EXPECT_TRUE(codec->Read && codec->Write && codec->Decode && codec->Encode && codec->Pack &&
-                    codec->Unpack && codec->Blank && codec->FillDemo)
-            << key;
-    }
 }
 
 // The station side of a pseudo-terminal: probes get 0x00, a sub-table request 0x40 s gets the

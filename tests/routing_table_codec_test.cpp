@@ -99,5 +99,25 @@ TEST(RoutingTableCodecPack, CountsComeFromReadAndIdentification) {
     EXPECT_EQ(s.Store->RoutingTables[0].Rows, TNavedenRecord{}.Rows);
 }
 
+TEST(RoutingTableCodecDemo, DemoRowsNameSubscriberLinesAndSurviveEncoding) {
+    TOfflineSession s("Cedar", "24,8");
+    s.Session.Identity.RoutingTableCount = 4;
+    s.Store->Composition[0].BoardType = "Kama";
+    s.Store->Composition[1].BoardType = "Kama";
+    s.Store->CompositionCount = 2;
+    ASSERT_EQ(BuildPorts(*s.Store), 1);
+    const TTableCodec* codec = RoutingTableCodec();
+    codec->FillDemo(s.Session, *s.Store);
+    const auto demo = s.Store->RoutingTables;
+    EXPECT_NE(demo[0].Rows[0][4], 0);  // a full row
+    for (const auto& table : demo)
+        for (const auto& row : table.Rows)
+            for (std::int32_t port : row)
+                if (port != 0) EXPECT_EQ(FindPort(*s.Store, port)->Type, kPortTypeSubscriber);
+    codec->Encode(s.Session, *s.Store);
+    codec->Decode(s.Session, *s.Store);
+    for (std::size_t t = 0; t < 4; ++t) EXPECT_EQ(s.Store->RoutingTables[t].Rows, demo[t].Rows);
+}
+
 }  // namespace
 }  // namespace zarnik

@@ -25,7 +25,9 @@ TRawSlot& LineSlot(TOfflineSession& s, int i) {
     return s.Session.Area(ETable::SubscriberLines).Slots[static_cast<std::size_t>(i)];
 }
 
-Bytes Valid(const TRawSlot& slot) { return {slot.Valid().begin(), slot.Valid().end()}; }
+Bytes Valid(const TRawSlot& slot) {
+    return {slot.Valid().begin(), slot.Valid().end()};
+}
 
 // One line, Dogwood with every field of the block in use.
 const Bytes kDogwoodLine{0x83, 0x01, 0x20, 0x01, 0x00, 0x80, 0x05, 0x02, 0x30, 0x12, 0x03,
@@ -116,8 +118,8 @@ TEST(SubscriberLineCodecVectors, DirectCallForms) {
 
 TEST(SubscriberLineCodecVectors, GroupByteOf20OrMoreIsNoGroup) {
     TLines s("Cedar", "24,8");
-    for (const auto& [byte, group] : std::vector<std::pair<int, int>>{
-             {0, 0}, {19, 19}, {20, -1}, {0xFF, -1}}) {
+    for (const auto& [byte, group] :
+         std::vector<std::pair<int, int>>{{0, 0}, {19, 19}, {20, -1}, {0xFF, -1}}) {
         Bytes block(33, 0);
         block[10] = static_cast<std::uint8_t>(byte);
         EXPECT_EQ(DecodeOne(s, block).ALGroup, group) << byte;
@@ -128,9 +130,11 @@ TEST(SubscriberLineCodecVectors, GroupByteOf20OrMoreIsNoGroup) {
 }
 
 TEST(SubscriberLineCodecVersions, BlockLengthFollowsModelAndBooksThreshold) {
-    for (const auto& [model, version, length] : std::vector<std::tuple<const char*, const char*, int>>{
-             {"Alder", "24,3", 17}, {"Birch", "24,4", 19}, {"Cedar", "24,3", 31},
-             {"Dogwood", "28,6", 33}}) {
+    for (const auto& [model, version, length] :
+         std::vector<std::tuple<const char*, const char*, int>>{{"Alder", "24,3", 17},
+                                                                {"Birch", "24,4", 19},
+                                                                {"Cedar", "24,3", 31},
+                                                                {"Dogwood", "28,6", 33}}) {
         TLines s(model, version);
         EXPECT_EQ(EncodeOne(s, TAL{}).size(), static_cast<std::size_t>(length)) << model << version;
     }
@@ -142,7 +146,7 @@ TEST(SubscriberLineCodecVersions, OlderFirmwareLeavesUnsentSettingsAsTheyWere) {
     line.AL_b_extnum = true;
     line.AL_Own[al_setting::b_extnum] = true;
     Bytes block(31, 0);
-    block[0] = 0x80;   // the language setting and its own flag, not read before 24,3
+    block[0] = 0x80;  // the language setting and its own flag, not read before 24,3
     block[11] = 0x80;
     const TAL decoded = DecodeOne(s, block);
     EXPECT_FALSE(decoded.AL_RusSTA || decoded.AL_Own[al_setting::RusSTA]);
@@ -160,8 +164,11 @@ struct TConfig {
     const char* Model;
     const char* Version;
 };
-const std::vector<TConfig> kConfigs{
-    {"Dogwood", "24,8"}, {"Cedar", "24,4"}, {"Alder", "24,4"}, {"Birch", "24,3"}, {"Cedar", "24,2"}};
+const std::vector<TConfig> kConfigs{{"Dogwood", "24,8"},
+                                    {"Cedar", "24,4"},
+                                    {"Alder", "24,4"},
+                                    {"Birch", "24,3"},
+                                    {"Cedar", "24,2"}};
 
 // A block as the station could send it for this configuration: only defined bits set.
 Bytes RandomBlock(std::mt19937& rng, TOfflineSession& s) {
@@ -209,8 +216,9 @@ TEST(SubscriberLineCodecRoundTrip, RecordSurvivesEncodeAndDecode) {
         const int trunks = std::string(c.Model) == "Dogwood" ? 75 : large ? 64 : 24;
         TAL line;
         for (int i = 0; i < kAlSettingCount; ++i) {
-            const bool carried = (i != al_setting::RusSTA || line_block::HasRussianSetting(s.Session)) &&
-                                 (i < 20 || line_block::HasBookSettings(s.Session));
+            const bool carried =
+                (i != al_setting::RusSTA || line_block::HasRussianSetting(s.Session)) &&
+                (i < 20 || line_block::HasBookSettings(s.Session));
             line.Setting(i) = carried && rng() % 2;
             line.AL_Own[static_cast<std::size_t>(i)] = carried && rng() % 2;
         }
@@ -284,7 +292,7 @@ TEST(SubscriberLineCodecFile, BlankDecodesToLinesWithEverythingOffInGroupZero) {
 // The station side of a pseudo-terminal: probes are answered, each line request gets the
 // answer the test's function gives for (index, how many times that index was asked).
 class TLineStation {
-public:
+  public:
     using TAnswer = std::function<Bytes(int index, int attempt)>;
     explicit TLineStation(TAnswer answer) : Answer(std::move(answer)) {
         Master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -309,7 +317,7 @@ public:
     std::string Path;
     std::map<int, int> Asked;  // read after the codec returned
 
-private:
+  private:
     int Next() {
         while (!Done) {
             pollfd p{Master, POLLIN, 0};

@@ -121,9 +121,9 @@ int RunClear(TCliContext& context, const TClearArgs& args) {
     if (!LoadConfiguration(session, store, input, AllTables(), args.Input)) return kExitFailure;
     const TClearResult result = ClearSettings(session, store, *ticks);
     if (!result.NoCodec.empty()) {
-        context.Dialogs().Message("Не удалось очистить таблицы: " + KeysOf(result.NoCodec) +
-                                      ". Файл не записан.",
-                                  "Ошибка");
+        context.Dialogs().Message(
+            "Не удалось очистить таблицы: " + KeysOf(result.NoCodec) + ". Файл не записан.",
+            "Ошибка");
         return kExitFailure;
     }
     TFileList output;
@@ -141,8 +141,9 @@ int RunClear(TCliContext& context, const TClearArgs& args) {
 
 void RegisterBuildCommands(CLI::App& app, TCommandBody& body) {
     auto newArgs = std::make_shared<TNewArgs>();
-    auto* create = app.add_subcommand("new", "build a blank configuration without a station and "
-                                             "save it to a configuration file");
+    auto* create = app.add_subcommand("new",
+                                      "build a blank configuration without a station and "
+                                      "save it to a configuration file");
     create->add_option("--model", newArgs->Model, "station model")
         ->required()
         ->check(CLI::IsMember({"Dogwood", "Cedar", "Birch", "Alder"}));
@@ -159,8 +160,9 @@ void RegisterBuildCommands(CLI::App& app, TCommandBody& body) {
     });
 
     auto clearArgs = std::make_shared<TClearArgs>();
-    auto* clear = app.add_subcommand("clear", "reset chosen tables of a configuration file to "
-                                              "their blank state and save the result");
+    auto* clear = app.add_subcommand("clear",
+                                     "reset chosen tables of a configuration file to "
+                                     "their blank state and save the result");
     clear->add_option("file", clearArgs->Input, "configuration file (.ats)")->required();
     clear->add_option("--tables", clearArgs->Tables, TableListHelp());
     clear->add_option("-o,--output", clearArgs->Output, "configuration file to write (.ats)")

@@ -18,6 +18,8 @@ int ReadStationForCli(TCliContext& context);
 void RegisterStationCommands(CLI::App& app, TCommandBody& body);  // info, clock
 void RegisterFileCommands(CLI::App& app, TCommandBody& body);     // read, write
 void RegisterBuildCommands(CLI::App& app, TCommandBody& body);    // new, clear
+void RegisterDumpCommands(CLI::App& app, TCommandBody& body);     // dump
+void RegisterReportCommands(CLI::App& app, TCommandBody& body);   // report
 
 // Table keys of --tables: all sixteen when empty or "all"; nullopt (message shown) when a key
 // is unknown.

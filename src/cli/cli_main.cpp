@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     TCommandBody body;
     RegisterStationCommands(app, body);
     RegisterFileCommands(app, body);
+    RegisterReportCommands(app, body);
+    RegisterDumpCommands(app, body);
     RegisterBuildCommands(app, body);
     try {
         app.parse(argc, argv);

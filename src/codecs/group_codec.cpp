@@ -23,15 +23,19 @@ constexpr std::size_t kPriority = 6;
 constexpr std::size_t kLoudspeaker = 7;
 constexpr std::size_t kCallLow = 8;
 constexpr std::size_t kCallHigh = 9;
-constexpr std::size_t kLists = 10;  // the group-call list starts here
+constexpr std::size_t kLists = 10;          // the group-call list starts here
 constexpr std::size_t kMidTrunkBytes = 5;   // entries 24..63, ten-port family
 constexpr std::size_t kHighTrunkBytes = 2;  // entries 64..79 (64..74 read back)
 // The longest block: head, two full lists, every ten-port field and the books.
-constexpr std::size_t kLongestBlock = kLists + 2 * kGroupListEntries + kMidTrunkBytes + 2 +
-                                      kHighTrunkBytes + 1;
+constexpr std::size_t kLongestBlock =
+    kLists + 2 * kGroupListEntries + kMidTrunkBytes + 2 + kHighTrunkBytes + 1;
 
-TRawArea& GroupArea(TMainClass& session) { return session.Area(ETable::Groups); }
-const TRawArea& GroupArea(const TMainClass& session) { return session.Area(ETable::Groups); }
+TRawArea& GroupArea(TMainClass& session) {
+    return session.Area(ETable::Groups);
+}
+const TRawArea& GroupArea(const TMainClass& session) {
+    return session.Area(ETable::Groups);
+}
 
 int GroupSlots(const TMainClass& session) {
     return std::min<int>(kGroupCount, static_cast<int>(GroupArea(session).Slots.size()));
@@ -61,8 +65,8 @@ struct TCursor {
 
 // Up to five entries, a 0 byte ending a shorter list.
 template <class TEntry, class TConvert>
-std::uint16_t ReadList(TCursor<const std::uint8_t>& c, std::array<TEntry, kGroupListEntries>& entries,
-                       TConvert convert) {
+std::uint16_t ReadList(TCursor<const std::uint8_t>& c,
+                       std::array<TEntry, kGroupListEntries>& entries, TConvert convert) {
     entries.fill(0);
     std::uint16_t count = 0;
     for (int k = 0; k < kGroupListEntries; ++k) {
@@ -100,12 +104,12 @@ void DecodeGroup(const TRawSlot& slot, TGroup& group, const TMainClass& session)
     group.GR_DirectCall = TBroadcaster::BytesToDigits(call, 1);  // byte 9 first
     std::fill_n(group.GR_SLOFF.begin(), TrunkCount(session), false);
     GetFlags(std::span(b).subspan(kTrunksLow, 3), group.GR_SLOFF, 0, 24);
-    group.GR_GroupCallCount = static_cast<std::uint8_t>(ReadList(
-        c, group.GR_GroupCall,
-        [&model](std::uint8_t v) { return TBroadcaster::GetPortNumFromIndex(model, v - 1); }));
-    group.GR_AdditionalInterceptCount =
-        ReadList(c, group.GR_AdditionalIntercept,
-                 [](std::uint8_t v) { return v + kFirstGroupNumber - 1; });
+    group.GR_GroupCallCount =
+        static_cast<std::uint8_t>(ReadList(c, group.GR_GroupCall, [&model](std::uint8_t v) {
+            return TBroadcaster::GetPortNumFromIndex(model, v - 1);
+        }));
+    group.GR_AdditionalInterceptCount = ReadList(
+        c, group.GR_AdditionalIntercept, [](std::uint8_t v) { return v + kFirstGroupNumber - 1; });
     const bool large = IsLarge(session);
     if (large) GetFlags(c.Take(kMidTrunkBytes), group.GR_SLOFF, 24, 40);
     group.GR_DayNaveden = c.Next();
@@ -196,8 +200,8 @@ int DecodeGroupTable(TMainClass& session, TDataStream& store) {
     static_assert(kLongestBlock <= 255);
     const TRawArea& area = GroupArea(session);
     for (int g = 0; g < GroupSlots(session); ++g)
-        DecodeGroup(area.Slots[static_cast<std::size_t>(g)], store.Groups[static_cast<std::size_t>(g)],
-                    session);
+        DecodeGroup(area.Slots[static_cast<std::size_t>(g)],
+                    store.Groups[static_cast<std::size_t>(g)], session);
     return 1;
 }
 

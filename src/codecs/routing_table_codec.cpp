@@ -1,6 +1,7 @@
 #include "codecs/routing_table_codec.h"
 
 #include <algorithm>
+#include <array>
 
 #include "codecs/codec_support.h"
 #include "codecs/codecs.h"
@@ -19,6 +20,13 @@ int TableCount(const TMainClass& session) {
                          static_cast<int>(session.Area(ETable::RoutingTables).Slots.size()));
 }
 
+// Puts lines[from], lines[from + 1] ... into a row, as many as exist and fit.
+void FillRow(std::array<std::int32_t, kRoutingRowEntries>& row,
+             const std::vector<std::int32_t>& lines, std::size_t from, std::size_t count) {
+    for (std::size_t p = 0; p < count && p < row.size() && from + p < lines.size(); ++p)
+        row[p] = lines[from + p];
+}
+
 void FillDemoRouting(const TMainClass& session, TDataStream& store) {
     for (auto& table : store.RoutingTables) table.Clear();
     std::vector<std::int32_t> lines;
@@ -27,20 +35,15 @@ void FillDemoRouting(const TMainClass& session, TDataStream& store) {
     const int tables =
         std::min<int>(TableCount(session), static_cast<int>(store.RoutingTables.size()));
     if (lines.empty() || tables == 0) return;
-    const auto line = [&lines](std::size_t i) { return lines[i % lines.size()]; };
-    // Table 1: a full first row, then a short second row behind it.
-    TNavedenRecord& first = store.RoutingTables[0];
-    for (std::size_t p = 0; p < kRoutingRowEntries; ++p) first.Rows[0][p] = line(p);
-    first.Rows[1][0] = line(5);
-    first.Rows[1][1] = line(6);
+    // Table 1: a full first row (on stations with five lines or more), a short row behind it.
+    FillRow(store.RoutingTables[0].Rows[0], lines, 0, kRoutingRowEntries);
+    FillRow(store.RoutingTables[0].Rows[1], lines, kRoutingRowEntries, 2);
     if (tables < 2) return;
-    // Table 2: the operator's line by day, two more lines as a second choice.
-    TNavedenRecord& second = store.RoutingTables[1];
-    second.Rows[0][0] = line(0);
-    second.Rows[1][0] = line(1);
-    second.Rows[1][1] = line(2);
+    // Table 2: the operator's line first, two more lines as the second choice.
+    FillRow(store.RoutingTables[1].Rows[0], lines, 0, 1);
+    FillRow(store.RoutingTables[1].Rows[1], lines, 1, 2);
     if (tables < 3) return;
-    store.RoutingTables[2].Rows[0][0] = line(lines.size() - 1);
+    FillRow(store.RoutingTables[2].Rows[0], lines, lines.size() - 1, 1);
 }
 
 }  // namespace

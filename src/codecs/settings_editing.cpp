@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "codecs/system_settings_codec.h"
@@ -82,7 +83,7 @@ std::optional<double> ParseSeconds(const std::string& text) {
     double value = 0;
     const char* end = number.data() + number.size();
     const auto [stop, error] = std::from_chars(number.data(), end, value);
-    if (error != std::errc() || stop != end) return std::nullopt;
+    if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

@@ -34,9 +34,9 @@ constexpr int kSmallOwnBooks = 18;
 constexpr std::uint16_t kSmallLength = 17;
 
 // Ten-port family continues with 51 more forbidden trunk lines, then the books.
-constexpr int kLargeTrunksMid = 17;     // entries 24..63
+constexpr int kLargeTrunksMid = 17;  // entries 24..63
 constexpr int kLargeOwnTrunksMid = 22;
-constexpr int kLargeTrunksHigh = 27;    // entries 64..74
+constexpr int kLargeTrunksHigh = 27;  // entries 64..74
 constexpr int kLargeOwnTrunksHigh = 29;
 constexpr int kLargeBooks = 31;
 constexpr int kLargeOwnBooks = 32;
@@ -44,7 +44,6 @@ constexpr std::uint16_t kLargeLength = 31;
 
 constexpr std::uint8_t kMarker002 = 0xAB;
 constexpr std::uint8_t kMarker003 = 0xAC;
-constexpr std::uint8_t kNoGroup = 0xFF;
 constexpr int kGroups = 20;
 
 // The own flags seen through the same index accessor as the settings.
@@ -58,7 +57,9 @@ TOwnFlags<TFlags> OwnFlags(TFlags& flags) {
     return {flags};
 }
 
-TRawArea& LineArea(TMainClass& session) { return session.Area(ETable::SubscriberLines); }
+TRawArea& LineArea(TMainClass& session) {
+    return session.Area(ETable::SubscriberLines);
+}
 const TRawArea& LineArea(const TMainClass& session) {
     return session.Area(ETable::SubscriberLines);
 }
@@ -83,12 +84,12 @@ bool IsDogwood(const TMainClass& session) {
 }
 
 std::span<const std::uint8_t> At(const TRawSlot& slot, int offset, int count) {
-    return std::span<const std::uint8_t>(slot.Bytes).subspan(static_cast<std::size_t>(offset),
-                                                             static_cast<std::size_t>(count));
+    return std::span<const std::uint8_t>(slot.Bytes)
+        .subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(count));
 }
 std::span<std::uint8_t> At(TRawSlot& slot, int offset, int count) {
-    return std::span<std::uint8_t>(slot.Bytes).subspan(static_cast<std::size_t>(offset),
-                                                       static_cast<std::size_t>(count));
+    return std::span<std::uint8_t>(slot.Bytes)
+        .subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(count));
 }
 
 std::string DecodeDirectCall(std::uint8_t low, std::uint8_t high) {
@@ -241,8 +242,7 @@ bool AtLeast(const std::string& version, const char* reference) {
 }
 
 bool AllDigits(const std::string& text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -251,8 +251,12 @@ bool AllDigits(const std::string& text) {
 
 namespace line_block {
 
-bool HasRussianSetting(const TMainClass& session) { return AtLeast(session, "24,3"); }
-bool HasBookSettings(const TMainClass& session) { return AtLeast(session, "24,4"); }
+bool HasRussianSetting(const TMainClass& session) {
+    return AtLeast(session, "24,3");
+}
+bool HasBookSettings(const TMainClass& session) {
+    return AtLeast(session, "24,4");
+}
 
 void GetFlags(std::span<const std::uint8_t> bytes, std::span<bool> flags, int first, int count) {
     for (int k = 0; k < count; ++k)
@@ -309,8 +313,8 @@ int DecodeAlTable(TMainClass& session, TDataStream& store) {
     const TRawArea& area = LineArea(session);
     const int count = LineCount(session);
     for (int i = 0; i < count; ++i)
-        DecodeLine(area.Slots[static_cast<std::size_t>(i)], store.Lines[static_cast<std::size_t>(i)],
-                   session);
+        DecodeLine(area.Slots[static_cast<std::size_t>(i)],
+                   store.Lines[static_cast<std::size_t>(i)], session);
     return 1;
 }
 
@@ -318,8 +322,8 @@ int EncodeAlTable(TMainClass& session, TDataStream& store) {
     TRawArea& area = LineArea(session);
     const int count = LineCount(session);
     for (int i = 0; i < count; ++i)
-        EncodeLine(store.Lines[static_cast<std::size_t>(i)], area.Slots[static_cast<std::size_t>(i)],
-                   session);
+        EncodeLine(store.Lines[static_cast<std::size_t>(i)],
+                   area.Slots[static_cast<std::size_t>(i)], session);
     session.SetChanged(ETable::SubscriberLines);
     return 1;
 }
@@ -386,8 +390,8 @@ bool DirectCallKeyAccepted(const std::string& text, char key) {
 bool DirectCallNumberValid(const std::string& model, const std::string& number) {
     if (!AllDigits(number)) return false;
     if (number.size() <= 4) return true;
-    return number.size() == 5 && TBroadcaster::IsLargeModel(model) &&
-           number.starts_with("00") && (number[2] == '2' || number[2] == '3');
+    return number.size() == 5 && TBroadcaster::IsLargeModel(model) && number.starts_with("00") &&
+           (number[2] == '2' || number[2] == '3');
 }
 
 void CommitAlSetting(TAL& line, int index, bool checked, bool own) {

@@ -45,7 +45,9 @@ int DemoGroupOfLine(int ordinal);
 // Switch label beside a setting: the line follows its group, or uses its own value.
 inline constexpr const char* kFollowsGroupLabel = "->";
 inline constexpr const char* kOwnValueLabel = "  ";
-inline const char* SwitchLabel(bool own) { return own ? kOwnValueLabel : kFollowsGroupLabel; }
+inline const char* SwitchLabel(bool own) {
+    return own ? kOwnValueLabel : kFollowsGroupLabel;
+}
 
 inline constexpr const char* kBadDirectCallMessage = "Неправильный номер прямого вызова";
 
@@ -90,7 +92,9 @@ void PutFlags(std::span<std::uint8_t> bytes, std::span<const bool> flags, int fi
 // not fit, leaving both 0.
 bool PackShortNumber(const std::string& digits, std::uint8_t& byte8, std::uint8_t& byte9);
 
-inline bool Bit(std::uint8_t b, int bit) { return ((b >> bit) & 1) != 0; }
+inline bool Bit(std::uint8_t b, int bit) {
+    return ((b >> bit) & 1) != 0;
+}
 inline void PutBit(std::uint8_t& b, int bit, bool on) {
     if (on)
         b = static_cast<std::uint8_t>(b | (1u << bit));
@@ -118,8 +122,7 @@ void GetHeadSettings(std::span<const std::uint8_t> block, TRecord& r, bool withS
 template <class TRecord>
 void PutHeadSettings(std::span<std::uint8_t> block, const TRecord& r) {
     for (const TSettingRun& run : kHeadRuns)
-        for (int k = 0; k < run.Count; ++k)
-            PutBit(block[run.Byte], k, r.Setting(run.First + k));
+        for (int k = 0; k < run.Count; ++k) PutBit(block[run.Byte], k, r.Setting(run.First + k));
     PutBit(block[0], kSetting19Bit, r.Setting(19));
 }
 

@@ -31,7 +31,9 @@ bool Ticked(const TTableTicks& ticks, ETable t) {
 
 }  // namespace
 
-const std::array<TClearStep, kTableCount>& ClearingOrder() { return kClearingOrder; }
+const std::array<TClearStep, kTableCount>& ClearingOrder() {
+    return kClearingOrder;
+}
 
 TTableTicks ClearableTables(const TMainClass& session) {
     const TTableVerRWFlagsPtr flags = session.BuildVerFlags();

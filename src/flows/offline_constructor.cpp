@@ -51,17 +51,19 @@ constexpr std::array<TModelIdentity, 4> kModelIdentities{{
 
 // Default timers of a constructed station: 26 words, low byte first.
 constexpr std::array<std::uint8_t, 52> kTimeDefaults{
-    20, 64, 20, 16,  40,  32,  4,  80, 40, 32, 40, 96,  4,  80, 40, 32, 1,  64,
-    1,  128, 40, 64, 40,  48,  40, 48, 40, 48, 20, 32,  48, 80, 80, 48, 176, 164,
-    20, 16,  176, 68, 8,  48,  4,  64, 240, 16, 1, 64, 40, 48, 2,  96};
+    20, 64,  20,  16, 40, 32, 4,  80, 40,  32, 40, 96, 4,  80, 40, 32, 1,   64,
+    1,  128, 40,  64, 40, 48, 40, 48, 40,  48, 20, 32, 48, 80, 80, 48, 176, 164,
+    20, 16,  176, 68, 8,  48, 4,  64, 240, 16, 1,  64, 40, 48, 2,  96};
 
 constexpr std::array<ETable, kTableCount> kConstructorOrder{
-    ETable::SystemSettings,   ETable::ProgramNumbers, ETable::SubscriberLines,
-    ETable::TrunkLines,       ETable::RoutingTables,  ETable::Groups,
-    ETable::GroupPhoneBooks,  ETable::Loudspeakers,   ETable::DoorPhones,
-    ETable::StaButtons,       ETable::Flash,          ETable::GlobalPhoneBook,
-    ETable::TimeSettings,     ETable::QuickConferences, ETable::Redirections,
-    ETable::BlackWhiteLists};
+    ETable::SystemSettings,  ETable::ProgramNumbers,
+    ETable::SubscriberLines, ETable::TrunkLines,
+    ETable::RoutingTables,   ETable::Groups,
+    ETable::GroupPhoneBooks, ETable::Loudspeakers,
+    ETable::DoorPhones,      ETable::StaButtons,
+    ETable::Flash,           ETable::GlobalPhoneBook,
+    ETable::TimeSettings,    ETable::QuickConferences,
+    ETable::Redirections,    ETable::BlackWhiteLists};
 
 // Cedar lists its first unit's six slots, two unused places, the second unit's six slots, one
 // unused place, then the second unit's own place and a closing code.
@@ -80,7 +82,9 @@ const TModelIdentity* IdentityOf(const std::string& model) {
     return nullptr;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::uint8_t DigitPair(char high, char low) {
     return static_cast<std::uint8_t>(((high - '0') << 4) | (low - '0'));
@@ -131,9 +135,13 @@ void SetComposition(TMainClass& session, TDataStream& store,
 
 }  // namespace
 
-const std::array<const char*, 4>& ConstructorModels() { return kModels; }
+const std::array<const char*, 4>& ConstructorModels() {
+    return kModels;
+}
 
-const std::array<ETable, kTableCount>& ConstructorOrder() { return kConstructorOrder; }
+const std::array<ETable, kTableCount>& ConstructorOrder() {
+    return kConstructorOrder;
+}
 
 int ConstructorSlotCount(const std::string& model) {
     if (model == "Dogwood") return 15;

@@ -48,7 +48,7 @@ std::optional<std::array<std::uint8_t, kConstructorIdLength>> ConstructorIdentif
 // What the constructor window holds: model, version, one board per slot and the second-unit
 // box of Cedar.
 class TConstructorDraft {
-public:
+  public:
     // Chooses a model ("" = none); the slots follow the model, and a real change of model
     // empties every slot. false (nothing changed) for a model the window does not offer.
     bool SetModel(const std::string& model);
@@ -72,7 +72,7 @@ public:
     // One code byte per composition place, as the station lists its boards.
     std::vector<std::uint8_t> CompositionBytes() const;
 
-private:
+  private:
     bool SecondUnitBoardsFitted() const;
 
     std::string ModelName;

@@ -66,16 +66,32 @@ struct TGroup {
 inline bool& TGroup::Setting(int index) {
     // Door phones are an array here; every other setting is a member of its own.
     static constexpr std::array<bool TGroup::*, kAlSettingCount> kMembers{
-        &TGroup::GR_SecondJoining,  &TGroup::GR_DTMF,          &TGroup::GR_RequiresCallSignal,
-        nullptr,                    nullptr,                   nullptr,
-        nullptr,                    &TGroup::GR_Redirect,      &TGroup::GR_NonWorry,
-        &TGroup::GR_GGSUse,         &TGroup::GR_UsePipeOfOrder, &TGroup::GR_InterceptVoidCall,
-        &TGroup::GR_AllGGSUse,      &TGroup::GR_SLOutput,      &TGroup::GR_MGOutput,
-        &TGroup::GR_MNOutput,       &TGroup::GR_AutoDialer,    &TGroup::GR_FAXRegime,
-        &TGroup::GR_mBAdapter_ON,   &TGroup::GR_RusSTA,        &TGroup::GR_w_extnum_1th,
-        &TGroup::GR_w_extnum_2th,   &TGroup::GR_w_extnum_3th,  &TGroup::GR_w_extnum_4th,
-        &TGroup::GR_w_extnum_5th,   &TGroup::GR_b_extnum,
-    };
+        &TGroup::GR_SecondJoining,
+        &TGroup::GR_DTMF,
+        &TGroup::GR_RequiresCallSignal,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        &TGroup::GR_Redirect,
+        &TGroup::GR_NonWorry,
+        &TGroup::GR_GGSUse,
+        &TGroup::GR_UsePipeOfOrder,
+        &TGroup::GR_InterceptVoidCall,
+        &TGroup::GR_AllGGSUse,
+        &TGroup::GR_SLOutput,
+        &TGroup::GR_MGOutput,
+        &TGroup::GR_MNOutput,
+        &TGroup::GR_AutoDialer,
+        &TGroup::GR_FAXRegime,
+        &TGroup::GR_mBAdapter_ON,
+        &TGroup::GR_RusSTA,
+        &TGroup::GR_w_extnum_1th,
+        &TGroup::GR_w_extnum_2th,
+        &TGroup::GR_w_extnum_3th,
+        &TGroup::GR_w_extnum_4th,
+        &TGroup::GR_w_extnum_5th,
+        &TGroup::GR_b_extnum};
     if (index >= al_setting::Df01 && index < al_setting::Df01 + 4)
         return GR_Df[static_cast<std::size_t>(index - al_setting::Df01)];
     return this->*kMembers[static_cast<std::size_t>(index)];

@@ -71,7 +71,7 @@ struct TAL {
 
     std::uint8_t ALPriority = 0;
     std::uint8_t ALGGS = 0;
-    std::string ALDirectCall;  // digits; empty when none
+    std::string ALDirectCall;   // digits; empty when none
     std::int32_t ALGroup = -1;  // 0-based group index 0..19, -1 for none
 
     // The line's program number with its leading "1" ("" for none). Only the copy held by the
@@ -84,16 +84,15 @@ struct TAL {
 
 // The settings' members in index order.
 inline constexpr std::array<bool TAL::*, kAlSettingCount> kAlSettingMembers{
-    &TAL::AL_SecondJoining,  &TAL::AL_DTMF,         &TAL::AL_RequiresCallSignal,
-    &TAL::AL_Df01,           &TAL::AL_Df02,         &TAL::AL_Df03,
-    &TAL::AL_Df04,           &TAL::AL_Redirect,     &TAL::AL_NonWorry,
-    &TAL::AL_GGSUse,         &TAL::AL_UsePipeOfOrder, &TAL::AL_InterceptVoidCall,
-    &TAL::AL_AllGGSUse,      &TAL::AL_SLOutput,     &TAL::AL_MGOutput,
-    &TAL::AL_MNOutput,       &TAL::AL_AutoDialer,   &TAL::AL_FAXRegime,
-    &TAL::AL_mBAdapter_ON,   &TAL::AL_RusSTA,       &TAL::AL_w_extnum_1th,
-    &TAL::AL_w_extnum_2th,   &TAL::AL_w_extnum_3th, &TAL::AL_w_extnum_4th,
-    &TAL::AL_w_extnum_5th,   &TAL::AL_b_extnum,
-};
+    &TAL::AL_SecondJoining, &TAL::AL_DTMF,           &TAL::AL_RequiresCallSignal,
+    &TAL::AL_Df01,          &TAL::AL_Df02,           &TAL::AL_Df03,
+    &TAL::AL_Df04,          &TAL::AL_Redirect,       &TAL::AL_NonWorry,
+    &TAL::AL_GGSUse,        &TAL::AL_UsePipeOfOrder, &TAL::AL_InterceptVoidCall,
+    &TAL::AL_AllGGSUse,     &TAL::AL_SLOutput,       &TAL::AL_MGOutput,
+    &TAL::AL_MNOutput,      &TAL::AL_AutoDialer,     &TAL::AL_FAXRegime,
+    &TAL::AL_mBAdapter_ON,  &TAL::AL_RusSTA,         &TAL::AL_w_extnum_1th,
+    &TAL::AL_w_extnum_2th,  &TAL::AL_w_extnum_3th,   &TAL::AL_w_extnum_4th,
+    &TAL::AL_w_extnum_5th,  &TAL::AL_b_extnum};
 
 // index must be 0..25.
 inline bool& TAL::Setting(int index) {
