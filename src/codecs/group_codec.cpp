@@ -199,9 +199,11 @@ int WriteGroupTable(TMainClass& session) {
 int DecodeGroupTable(TMainClass& session, TDataStream& store) {
     static_assert(kLongestBlock <= 255);
     const TRawArea& area = GroupArea(session);
-    for (int g = 0; g < GroupSlots(session); ++g)
-        DecodeGroup(area.Slots[static_cast<std::size_t>(g)],
-                    store.Groups[static_cast<std::size_t>(g)], session);
+    for (int g = 0; g < GroupSlots(session); ++g) {
+        const TRawSlot& slot = area.Slots[static_cast<std::size_t>(g)];
+        if (slot.Capacity() < kLongestBlock) continue;  // never a shape this table is built with
+        DecodeGroup(slot, store.Groups[static_cast<std::size_t>(g)], session);
+    }
     return 1;
 }
 
