@@ -38,14 +38,14 @@ int RunDump(TCliContext& context, const TDumpArgs& args) {
 
 void RegisterDumpCommands(CLI::App& app, TCommandBody& body) {
     auto args = std::make_shared<TDumpArgs>();
-    auto* dump = app.add_subcommand("dump", "load a configuration file and print every chosen "
-                                            "table, as text or as JSON");
+    auto* dump = app.add_subcommand("dump",
+                                    "load a configuration file and print every chosen "
+                                    "table, as text or as JSON");
     dump->add_option("file", args->Input, "configuration file (.ats)")->required();
     dump->add_flag("--json", args->Json, "print JSON (UTF-8) instead of text");
     dump->add_option("--tables", args->Tables, TableListHelp());
-    dump->callback([&body, args] {
-        body = [args](TCliContext& context) { return RunDump(context, *args); };
-    });
+    dump->callback(
+        [&body, args] { body = [args](TCliContext& context) { return RunDump(context, *args); }; });
 }
 
 }  // namespace zarnik::cli

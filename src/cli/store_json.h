@@ -12,12 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <span>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "codecs/quick_conference_codec.h"
 #include "codecs/table_codec.h"
@@ -33,7 +32,9 @@ namespace store_json {
 
 using nlohmann::json;
 
-inline std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
+inline std::string Utf8(const std::string& cp1251) {
+    return Cp1251ToUtf8(cp1251);
+}
 
 // A count from the store or the session, never past the array it counts in.
 inline std::size_t InUse(long long count, std::size_t capacity) {
@@ -192,9 +193,9 @@ inline json GroupBooksJson(const TDataStream& store) {
     json list = json::array();
     for (std::size_t b = 0; b < kGroupPhoneBooks; ++b) {
         json book = BookJson(store.GroupExtNums[b], [&store, b](std::size_t k) {
-            return store.Names ? store.Names->GetGroupExtNumName(static_cast<int>(b),
-                                                                 static_cast<int>(k))
-                               : "";
+            return store.Names
+                       ? store.Names->GetGroupExtNumName(static_cast<int>(b), static_cast<int>(k))
+                       : "";
         });
         book["Index"] = b;
         list.push_back(std::move(book));
@@ -207,7 +208,8 @@ inline json RedirectionsJson(const TMainClass& session, const TDataStream& store
     json list = json::array();
     for (std::size_t i = 0; i < InUse(store.RedirectionCount, kMaxRedirections); ++i) {
         const TRedirectRecord& r = store.Redirections[i];
-        json record{{"Index", i}, {"State", r.State}, {"Target", r.Target}, {"Reserved", r.Reserved}};
+        json record{
+            {"Index", i}, {"State", r.State}, {"Target", r.Target}, {"Reserved", r.Reserved}};
         if (KnownFamily(model))
             record["Port"] = TBroadcaster::GetPortNumFromIndex(model, static_cast<int>(i));
         list.push_back(std::move(record));
@@ -290,12 +292,15 @@ inline json TrunkLinesJson(const TMainClass& session, const TDataStream& store) 
 
 // Setting names without their prefix, in the shared index order of lines and groups.
 inline constexpr std::array<const char*, kAlSettingCount> kSettingNames{
-    "SecondJoining", "DTMF",           "RequiresCallSignal", "Df01",          "Df02",
-    "Df03",          "Df04",           "Redirect",           "NonWorry",      "GGSUse",
-    "UsePipeOfOrder", "InterceptVoidCall", "AllGGSUse",      "SLOutput",      "MGOutput",
-    "MNOutput",      "AutoDialer",     "FAXRegime",          "mBAdapter_ON",  "RusSTA",
-    "w_extnum_1th",  "w_extnum_2th",   "w_extnum_3th",       "w_extnum_4th",  "w_extnum_5th",
-    "b_extnum"};
+    "SecondJoining", "DTMF",           "RequiresCallSignal",
+    "Df01",          "Df02",           "Df03",
+    "Df04",          "Redirect",       "NonWorry",
+    "GGSUse",        "UsePipeOfOrder", "InterceptVoidCall",
+    "AllGGSUse",     "SLOutput",       "MGOutput",
+    "MNOutput",      "AutoDialer",     "FAXRegime",
+    "mBAdapter_ON",  "RusSTA",         "w_extnum_1th",
+    "w_extnum_2th",  "w_extnum_3th",   "w_extnum_4th",
+    "w_extnum_5th",  "b_extnum"};
 
 inline std::string AlSettingName(int index) {
     return std::string("AL_") + kSettingNames[static_cast<std::size_t>(index)];
@@ -378,15 +383,16 @@ inline json DoorPhonesJson(const TDataStream& store) {
     json list = json::array();
     for (std::size_t i = 0; i < InUse(store.DoorPhoneCount, kMaxDoorPhones); ++i) {
         const TDf& d = store.DoorPhones[i];
-        list.push_back({{"Index", i},
-                        {"Name", store.Names ? Utf8(store.Names->GetDfName(static_cast<int>(i))) : ""},
-                        {"AllALOpening", d.AllALOpening},
-                        {"ResetInCall", d.ResetInCall},
-                        {"DTMFOpening", d.DTMFOpening},
-                        {"DayTable", Utf8(d.DayTable)},
-                        {"NightTable", Utf8(d.NightTable)},
-                        {"LinkPort", Utf8(d.LinkPort)},
-                        {"OpenCode", Utf8(d.OpenCode)}});
+        list.push_back(
+            {{"Index", i},
+             {"Name", store.Names ? Utf8(store.Names->GetDfName(static_cast<int>(i))) : ""},
+             {"AllALOpening", d.AllALOpening},
+             {"ResetInCall", d.ResetInCall},
+             {"DTMFOpening", d.DTMFOpening},
+             {"DayTable", Utf8(d.DayTable)},
+             {"NightTable", Utf8(d.NightTable)},
+             {"LinkPort", Utf8(d.LinkPort)},
+             {"OpenCode", Utf8(d.OpenCode)}});
     }
     return list;
 }
@@ -395,10 +401,11 @@ inline json LoudspeakersJson(const TDataStream& store) {
     json list = json::array();
     for (std::size_t i = 0; i < InUse(store.LoudspeakerCount, kMaxLoudspeakers); ++i) {
         const TGGS& c = store.Loudspeakers[i];
-        list.push_back({{"Index", i},
-                        {"Name", store.Names ? Utf8(store.Names->GetGgsName(static_cast<int>(i))) : ""},
-                        {"LinkPort", Utf8(c.LinkPort)},
-                        {"AutoOff", c.AutoOff}});
+        list.push_back(
+            {{"Index", i},
+             {"Name", store.Names ? Utf8(store.Names->GetGgsName(static_cast<int>(i))) : ""},
+             {"LinkPort", Utf8(c.LinkPort)},
+             {"AutoOff", c.AutoOff}});
     }
     return list;
 }
@@ -426,10 +433,11 @@ inline json ConferencesJson(const TMainClass& session, const TDataStream& store)
     json list = json::array();
     for (std::size_t i = 0; i < InUse(ConferenceCount(session), kMaxConferences); ++i) {
         const TConfRecord& c = store.Conferences[i];
-        list.push_back({{"Index", i},
-                        {"Name", store.Names ? Utf8(store.Names->GetConfName(static_cast<int>(i))) : ""},
-                        {"MemberCount", c.MemberCount},
-                        {"Members", FirstValues(c.Members, c.MemberCount)}});
+        list.push_back(
+            {{"Index", i},
+             {"Name", store.Names ? Utf8(store.Names->GetConfName(static_cast<int>(i))) : ""},
+             {"MemberCount", c.MemberCount},
+             {"Members", FirstValues(c.Members, c.MemberCount)}});
     }
     return list;
 }
@@ -444,22 +452,38 @@ inline json BlackWhiteListJson(const TDataStream& store) {
 
 inline json TableJson(ETable t, const TMainClass& session, const TDataStream& store) {
     switch (t) {
-        case ETable::TimeSettings: return TimeSettingsJson(session, store);
-        case ETable::SystemSettings: return SystemSettingsJson(store);
-        case ETable::GlobalPhoneBook: return GlobalBookJson(store);
-        case ETable::Redirections: return RedirectionsJson(session, store);
-        case ETable::ProgramNumbers: return ProgramNumbersJson(session, store);
-        case ETable::Flash: return FlashJson(session);
-        case ETable::RoutingTables: return RoutingTablesJson(session, store);
-        case ETable::TrunkLines: return TrunkLinesJson(session, store);
-        case ETable::SubscriberLines: return SubscriberLinesJson(session, store);
-        case ETable::Groups: return GroupsJson(session, store);
-        case ETable::DoorPhones: return DoorPhonesJson(store);
-        case ETable::GroupPhoneBooks: return GroupBooksJson(store);
-        case ETable::Loudspeakers: return LoudspeakersJson(store);
-        case ETable::StaButtons: return StaButtonsJson(session, store);
-        case ETable::QuickConferences: return ConferencesJson(session, store);
-        case ETable::BlackWhiteLists: return BlackWhiteListJson(store);
+        case ETable::TimeSettings:
+            return TimeSettingsJson(session, store);
+        case ETable::SystemSettings:
+            return SystemSettingsJson(store);
+        case ETable::GlobalPhoneBook:
+            return GlobalBookJson(store);
+        case ETable::Redirections:
+            return RedirectionsJson(session, store);
+        case ETable::ProgramNumbers:
+            return ProgramNumbersJson(session, store);
+        case ETable::Flash:
+            return FlashJson(session);
+        case ETable::RoutingTables:
+            return RoutingTablesJson(session, store);
+        case ETable::TrunkLines:
+            return TrunkLinesJson(session, store);
+        case ETable::SubscriberLines:
+            return SubscriberLinesJson(session, store);
+        case ETable::Groups:
+            return GroupsJson(session, store);
+        case ETable::DoorPhones:
+            return DoorPhonesJson(store);
+        case ETable::GroupPhoneBooks:
+            return GroupBooksJson(store);
+        case ETable::Loudspeakers:
+            return LoudspeakersJson(store);
+        case ETable::StaButtons:
+            return StaButtonsJson(session, store);
+        case ETable::QuickConferences:
+            return ConferencesJson(session, store);
+        case ETable::BlackWhiteLists:
+            return BlackWhiteListJson(store);
     }
     return json::object();
 }
@@ -482,6 +506,7 @@ inline bool AllBooleans(const json& value) {
 }
 
 inline std::string Inline(const json& value);
+inline std::string InlineArray(const json& value);
 
 // key=value, or just the key of a switch that is on; nothing for a switch that is off, an
 // empty text or an empty list, so that a line shows only what is set.
@@ -508,7 +533,29 @@ inline std::string Fields(const json& object, bool skipLists) {
     return line;
 }
 
-// Switch lists show which are on: indices for an array, names for an object.
+// Lists of switches and of texts show only their entries that are set: the index of a switch
+// that is on, index:"text" for a text that is not empty.
+inline std::string InlineArray(const json& value) {
+    const bool flags = AllBooleans(value);
+    const bool texts =
+        std::all_of(value.begin(), value.end(), [](const json& v) { return v.is_string(); });
+    std::string text;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const json& v = value[i];
+        if ((flags && !v.get<bool>()) || (texts && v.get_ref<const std::string&>().empty()))
+            continue;
+        text += text.empty() ? "" : ",";
+        if (flags)
+            text += std::to_string(i);
+        else if (texts)
+            text += std::to_string(i) + ":" + Inline(v);
+        else
+            text += Inline(v);
+    }
+    return text.empty() ? "" : "[" + text + "]";
+}
+
+// A switch object shows the names of the switches that are on.
 inline std::string Inline(const json& value) {
     if (value.is_string()) return value.dump(-1, ' ', false, json::error_handler_t::replace);
     if (value.is_object()) {
@@ -520,26 +567,25 @@ inline std::string Inline(const json& value) {
         }
         return "{" + Fields(value, false) + "}";
     }
-    if (value.is_array()) {
-        if (value.empty()) return "";
-        std::string text;
-        const bool flags = !value.empty() && AllBooleans(value);
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            if (flags && !value[i].get<bool>()) continue;
-            text += text.empty() ? "" : ",";
-            text += flags ? std::to_string(i) : Inline(value[i]);
-        }
-        return flags && text.empty() ? "" : "[" + text + "]";
-    }
+    if (value.is_array()) return InlineArray(value);
     return value.dump();
 }
 
 inline void PrintRecord(std::ostream& out, const json& record, const std::string& indent);
 
+// An unused entry of an inner list (an empty phone-book entry) is left out of the text.
+inline bool NothingButIndex(const json& element) {
+    if (!element.is_object()) return false;
+    json rest = element;
+    rest.erase("Index");
+    return Fields(rest, false).empty();
+}
+
 inline void PrintList(std::ostream& out, const std::string& title, const json& list,
                       const std::string& indent) {
     out << indent << title << " (" << list.size() << "):\n";
-    for (const json& element : list) PrintRecord(out, element, indent + "  ");
+    for (const json& element : list)
+        if (!NothingButIndex(element)) PrintRecord(out, element, indent + "  ");
 }
 
 // One line for the record's own fields, then its lists of records, one line each.
@@ -581,7 +627,8 @@ inline void PrintStoreText(std::ostream& out, const nlohmann::json& dump) {
     using namespace store_json;
     for (const char* key : {"StationName", "VersionText", "SerialText", "Model", "IdValues"})
         if (dump.contains(key)) out << key << ": " << Inline(dump.at(key)) << "\n";
-    if (dump.contains("Identity")) out << "Identity: " << Fields(dump.at("Identity"), false) << "\n";
+    if (dump.contains("Identity"))
+        out << "Identity: " << Fields(dump.at("Identity"), false) << "\n";
     if (dump.contains("CompositionCount"))
         out << "CompositionCount: " << Inline(dump.at("CompositionCount")) << "\n";
     for (const char* key : {"Composition", "Ports"})
