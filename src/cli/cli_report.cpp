@@ -48,6 +48,7 @@ int RunReport(TCliContext& context, const TReportArgs& args) {
     const EReportResult result =
         MakeConfigurationReport(session, context.Store(), ReportTicksForTables(*tables),
                                 RequestFor(args), progress, context.Dialogs(), &path);
+    std::cerr << "\n";  // ends the progress dots
     if (result == EReportResult::Refused) return kExitUsage;
     if (result == EReportResult::Failed) {
         std::cerr << "Отчет не сформирован.\n";
@@ -67,8 +68,9 @@ void RegisterReportCommands(CLI::App& app, TCommandBody& body) {
     report->add_option("-o,--output", args->Output,
                        "workbook to write (default: report.xlsx in the dat directory)");
     report->add_option("--tables", args->Tables,
-                       TableListHelp() + "\n(the list of lines and the composition are always "
-                                         "reported)");
+                       TableListHelp() +
+                           "\n(the list of lines and the composition are always "
+                           "reported)");
     report->callback([&body, args] {
         body = [args](TCliContext& context) { return RunReport(context, *args); };
     });

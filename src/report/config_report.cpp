@@ -33,7 +33,9 @@ class TSheet {
     TSheet(ExcelApp& excel, int index) : X(excel) { X.SelectSheet(index); }
 
     // Texts here are UTF-8; store texts are converted before they get here.
-    void Text(int column, int row, const std::string& text) { X.SetText(column - 1, row - 1, text); }
+    void Text(int column, int row, const std::string& text) {
+        X.SetText(column - 1, row - 1, text);
+    }
     void TextIfAny(int column, int row, const std::string& text) {
         if (!text.empty()) Text(column, row, text);
     }
@@ -50,7 +52,8 @@ class TSheet {
     }
     // Captions down column A from `firstRow`.
     void Legend(int firstRow, std::span<const char* const> items) {
-        for (std::size_t i = 0; i < items.size(); ++i) Text(1, firstRow + static_cast<int>(i), items[i]);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            Text(1, firstRow + static_cast<int>(i), items[i]);
     }
     // The column numbers "1".."count" from column B.
     void NumberHeads(int row, int count) {
@@ -61,7 +64,9 @@ class TSheet {
     ExcelApp& X;
 };
 
-std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
+std::string Utf8(const std::string& cp1251) {
+    return Cp1251ToUtf8(cp1251);
+}
 
 std::string Join(const std::vector<std::string>& parts, const char* separator) {
     std::string out;
@@ -72,7 +77,9 @@ std::string Join(const std::vector<std::string>& parts, const char* separator) {
     return out;
 }
 
-std::string Mark(bool on) { return on ? "X" : ""; }
+std::string Mark(bool on) {
+    return on ? "X" : "";
+}
 
 // ---- What the sheets look up -----------------------------------------------------------------
 
@@ -87,7 +94,8 @@ struct TReportData {
     std::vector<TPortPtr> LinePorts() const {
         std::vector<TPortPtr> ports;
         for (const TPortPtr& p : Store.Ports) {
-            if (p && (p->Type == kPortTypeSta || p->Type == kPortTypeSubscriber)) ports.push_back(p);
+            if (p && (p->Type == kPortTypeSta || p->Type == kPortTypeSubscriber))
+                ports.push_back(p);
         }
         return ports;
     }
@@ -145,30 +153,43 @@ int Clamp(int count, std::size_t capacity) {
 // ---- Sheet names and captions --------------------------------------------------------------
 
 constexpr std::array<const char*, kReportSheetCount> kSheetNames{
-    "Состав АТС",     "АЛ",
-    "Установки АЛ",   "СЛ",
-    "Группы",         "Наведение",
-    "Общесистемные",  "Домофоны",
-    "ГГС",            "Переадресация",
-    "Общая_зап._книжка", "Гр._зап._книжки",
-    "Конференции",    "Временные_установки",
+    "Состав АТС",
+    "АЛ",
+    "Установки АЛ",
+    "СЛ",
+    "Группы",
+    "Наведение",
+    "Общесистемные",
+    "Домофоны",
+    "ГГС",
+    "Переадресация",
+    "Общая_зап._книжка",
+    "Гр._зап._книжки",
+    "Конференции",
+    "Временные_установки",
     "Черно-белые_списки",
 };
 
 constexpr std::array<const char*, kReportTickCount> kTickCaptions{
-    "Установки АЛ",         "Установки СЛ",
-    "Установки групп",      "Таблицы наведения",
-    "Общесистемные установки", "Таблицы домофонов",
-    "Таблицы ГГС",          "Таблица переадресаций",
-    "Общая записная книжка", "Групповые записные книжки",
-    "Быстрый сбор конференции", "Временные установки",
+    "Установки АЛ",
+    "Установки СЛ",
+    "Установки групп",
+    "Таблицы наведения",
+    "Общесистемные установки",
+    "Таблицы домофонов",
+    "Таблицы ГГС",
+    "Таблица переадресаций",
+    "Общая записная книжка",
+    "Групповые записные книжки",
+    "Быстрый сбор конференции",
+    "Временные установки",
     "Черно-белая книжка",
 };
 
 constexpr std::array<ETable, kReportTickCount> kTickTables{
-    ETable::SubscriberLines, ETable::TrunkLines,      ETable::Groups,
-    ETable::RoutingTables,   ETable::SystemSettings,  ETable::DoorPhones,
-    ETable::Loudspeakers,    ETable::Redirections,    ETable::GlobalPhoneBook,
+    ETable::SubscriberLines, ETable::TrunkLines,       ETable::Groups,
+    ETable::RoutingTables,   ETable::SystemSettings,   ETable::DoorPhones,
+    ETable::Loudspeakers,    ETable::Redirections,     ETable::GlobalPhoneBook,
     ETable::GroupPhoneBooks, ETable::QuickConferences, ETable::TimeSettings,
     ETable::BlackWhiteLists,
 };
@@ -272,15 +293,24 @@ constexpr std::array<const char*, 25> kTrunkLegend{
 
 // Trunk-line settings 1..18 in report order.
 constexpr std::array<bool TSL::*, 18> kTrunkSettings{
-    &TSL::SL_OutgoingCall,      &TSL::SL_AutoOFFSL,
-    &TSL::SL_FAX,               &TSL::SL_TarINCall,
-    &TSL::SL_ToneDial,          &TSL::SL_ReplacementSignal,
-    &TSL::SL_RetreatInCall,     &TSL::SL_DISA,
-    &TSL::SL_NotInterCityTar,   &TSL::SL_OFFDISAForRetreatSignal,
-    &TSL::SL_SignalToSLForDISA, &TSL::SL_ActivePauseAfter8,
-    &TSL::SL_Dir01,             &TSL::SL_Dir02,
-    &TSL::SL_Dir03,             &TSL::SL_Dir04,
-    &TSL::SL_Dir05,             &TSL::SL_Dir9,
+    &TSL::SL_OutgoingCall,
+    &TSL::SL_AutoOFFSL,
+    &TSL::SL_FAX,
+    &TSL::SL_TarINCall,
+    &TSL::SL_ToneDial,
+    &TSL::SL_ReplacementSignal,
+    &TSL::SL_RetreatInCall,
+    &TSL::SL_DISA,
+    &TSL::SL_NotInterCityTar,
+    &TSL::SL_OFFDISAForRetreatSignal,
+    &TSL::SL_SignalToSLForDISA,
+    &TSL::SL_ActivePauseAfter8,
+    &TSL::SL_Dir01,
+    &TSL::SL_Dir02,
+    &TSL::SL_Dir03,
+    &TSL::SL_Dir04,
+    &TSL::SL_Dir05,
+    &TSL::SL_Dir9,
 };
 
 struct TSystemRow {
@@ -351,7 +381,8 @@ void FillLineSettingsRow(TSheet& sheet, const TReportData& data, const TPort& po
     sheet.Text(1, row, data.PortWithProgramNumber(port.Number));
     if (const TAL* line = data.LineRecord(port)) {
         for (std::size_t n = 0; n < kReportedSettings.size(); ++n)
-            sheet.TextIfAny(2 + static_cast<int>(n), row, LineSettingCell(*line, kReportedSettings[n]));
+            sheet.TextIfAny(2 + static_cast<int>(n), row,
+                            LineSettingCell(*line, kReportedSettings[n]));
         sheet.Text(Col("AA"), row, std::to_string(line->ALPriority));
         sheet.Text(Col("AB"), row, std::to_string(line->ALGGS));
         sheet.Text(Col("AC"), row, Utf8(line->ALDirectCall));
@@ -378,7 +409,9 @@ void FillLineSettingsSheet(TSheet& sheet, const TReportData& data) {
 
 // ---- Sheet 4: trunk lines --------------------------------------------------------------------
 
-std::string NumberOrEmpty(std::int32_t value) { return value < 0 ? "" : std::to_string(value); }
+std::string NumberOrEmpty(std::int32_t value) {
+    return value < 0 ? "" : std::to_string(value);
+}
 
 void FillTrunkRow(TSheet& sheet, const TReportData& data, const TPort& port, int row) {
     sheet.Text(1, row, std::to_string(port.Number));
@@ -440,7 +473,9 @@ std::string GroupCallPorts(const TGroup& group) {
 std::string GroupRoutingCell(const TGroup& group) {
     const bool hasCall = std::any_of(group.GR_GroupCall.begin(), group.GR_GroupCall.end(),
                                      [](std::int32_t p) { return p > 0; });
-    const auto table = [](std::uint8_t t) { return t == 0 ? std::string("--") : std::to_string(t); };
+    const auto table = [](std::uint8_t t) {
+        return t == 0 ? std::string("--") : std::to_string(t);
+    };
     return std::string(hasCall ? "x" : "") + table(group.GR_DayNaveden) + ", " +
            table(group.GR_NightNaveden);
 }
@@ -544,9 +579,9 @@ void FillSystemSheet(TSheet& sheet, const TReportData& data) {
 
 void FillDoorPhoneBlock(TSheet& sheet, const TReportData& data, int index, int row) {
     const TDf& df = data.Store.DoorPhones[static_cast<std::size_t>(index)];
-    sheet.Text(1, row,
-               "Домофон " + std::to_string(index + 1) + " : " +
-                   data.Name(&TNamesList::GetDfName, index));
+    sheet.Text(
+        1, row,
+        "Домофон " + std::to_string(index + 1) + " : " + data.Name(&TNamesList::GetDfName, index));
     const std::array<std::pair<const char*, bool>, 3> flags{{
         {"Разрешение включения замка всем АЛ", df.AllALOpening},
         {"Разрешение отбоя входящего вызова при невозможности его приема", df.ResetInCall},
@@ -622,7 +657,9 @@ void FillRedirectionSheet(TSheet& sheet, const TReportData& data) {
 // ---- Sheets 11 and 12: phone books -------------------------------------------------------------
 
 // Cell numbers as the users dial them: "070", "071", ...
-std::string BookCellNumber(int index) { return "0" + std::to_string(70 + index); }
+std::string BookCellNumber(int index) {
+    return "0" + std::to_string(70 + index);
+}
 
 void FillGlobalBookSheet(TSheet& sheet, const TReportData& data) {
     sheet.Text(1, 1, "   ОБЩАЯ ЗАПИСНАЯ КНИЖКА");
@@ -723,9 +760,9 @@ using TSheetFiller = void (*)(TSheet&, const TReportData&);
 
 // The fillers of sheets 3..15, in check-box order.
 constexpr std::array<TSheetFiller, kReportTickCount> kTickFillers{
-    FillLineSettingsSheet, FillTrunkSheet,        FillGroupSheet,      FillRoutingSheet,
-    FillSystemSheet,       FillDoorPhoneSheet,    FillLoudspeakerSheet, FillRedirectionSheet,
-    FillGlobalBookSheet,   FillGroupBookSheet,    FillConferenceSheet, FillTimeSheet,
+    FillLineSettingsSheet, FillTrunkSheet,     FillGroupSheet,       FillRoutingSheet,
+    FillSystemSheet,       FillDoorPhoneSheet, FillLoudspeakerSheet, FillRedirectionSheet,
+    FillGlobalBookSheet,   FillGroupBookSheet, FillConferenceSheet,  FillTimeSheet,
     FillBlackWhiteSheet,
 };
 
@@ -748,8 +785,9 @@ void StartProgress(TProgress& progress) {
 bool HasXlsxExtension(const std::string& name) {
     constexpr std::string_view ext = ".xlsx";
     if (name.size() < ext.size()) return false;
-    return std::equal(ext.begin(), ext.end(), name.end() - static_cast<long>(ext.size()),
-                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return std::equal(
+        ext.begin(), ext.end(), name.end() - static_cast<long>(ext.size()),
+        [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 std::string WithExtension(const std::string& name) {
@@ -761,9 +799,15 @@ constexpr std::size_t kMaxFileName = 255;
 
 }  // namespace
 
-const std::array<const char*, kReportSheetCount>& ReportSheetNames() { return kSheetNames; }
-const std::array<const char*, kReportTickCount>& ReportTickCaptions() { return kTickCaptions; }
-const std::array<ETable, kReportTickCount>& ReportTickTables() { return kTickTables; }
+const std::array<const char*, kReportSheetCount>& ReportSheetNames() {
+    return kSheetNames;
+}
+const std::array<const char*, kReportTickCount>& ReportTickCaptions() {
+    return kTickCaptions;
+}
+const std::array<ETable, kReportTickCount>& ReportTickTables() {
+    return kTickTables;
+}
 
 TReportTicks ReportTicksForTables(const std::array<bool, kTableCount>& tables) {
     TReportTicks ticks{};
@@ -794,7 +838,8 @@ std::string ReportNameProblem(const std::string& name) {
     }
     const bool badCharacter = std::any_of(name.begin(), name.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7F || std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
+        return u < 0x20 || u == 0x7F ||
+               std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
     });
     if (badCharacter) {
         return "Недопустимое имя отчета: имя файла не может содержать управляющие символы и "
@@ -809,9 +854,9 @@ std::string ReportFilePath(const std::string& baseDir, const std::string& name) 
     return JoinPath(dat, ResolveCaseInsensitive(dat, WithExtension(name)));
 }
 
-void WriteConfigurationReport(ExcelApp& excel, const TMainClass& session,
-                              const TDataStream& store, const TReportTicks& ticks,
-                              const std::string& caption, TProgress& progress) {
+void WriteConfigurationReport(ExcelApp& excel, const TMainClass& session, const TDataStream& store,
+                              const TReportTicks& ticks, const std::string& caption,
+                              TProgress& progress) {
     const TReportData data{session, store};
     excel.Open(caption, 1, 1);
     PrepareSheets(excel);

@@ -75,13 +75,14 @@ std::string ReportFilePath(const std::string& baseDir, const std::string& name);
 std::string ReportHeading(const TMainClass& session, std::chrono::system_clock::time_point now);
 
 // Opens `excel` with `caption`, adds and names the sheets, fills sheets 1 and 2 and the ticked
-// sheets, steps the progress bar once per sheet group (15 steps of 6), then shows and detaches.
+// sheets, steps the progress bar once per sheet group (15 steps; MakeConfigurationReport sets
+// the bar to 0..100 in steps of 6 first), then shows and detaches.
 // "Now" is the session's clock. Throws whatever ExcelApp throws (EExcelAbort when the workbook
 // cannot be started), and EReportFileError when the file cannot be written; the caller decides
 // what the user sees.
-void WriteConfigurationReport(ExcelApp& excel, const TMainClass& session,
-                              const TDataStream& store, const TReportTicks& ticks,
-                              const std::string& caption, TProgress& progress);
+void WriteConfigurationReport(ExcelApp& excel, const TMainClass& session, const TDataStream& store,
+                              const TReportTicks& ticks, const std::string& caption,
+                              TProgress& progress);
 
 // "Отчет": checks the name, then writes the report with a new ExcelApp. An empty name shows
 // "Не указано имя отчета" (caption "Ошибка"); a name that is no plain file name is refused
