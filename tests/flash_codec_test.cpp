@@ -1,20 +1,14 @@
 #include "codecs/flash_codec.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "codecs/black_white_list_codec.h"
 #include "support/offline_session.h"
+#include "support/pty_station.h"
 
 namespace zarnik {
 namespace {
@@ -54,66 +48,16 @@ TEST(FlashCodec, OversizedRecordIsRefusedAndBlankEmpties) {
     EXPECT_EQ(Slot(s).Bytes, Bytes(254, 0));
 }
 
-// The station side of a pseudo-terminal: probes get 0x00, a sub-table request 0x40 s gets the
-// answer the test gives for (sub-code, how many times it was asked).
-class TSubTableStation {
-  public:
-    using TAnswer = std::function<Bytes(int subCode, int attempt)>;
-    explicit TSubTableStation(TAnswer answer) : Answer(std::move(answer)) {
-        Master = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(Master);
-        unlockpt(Master);
-        Path = ptsname(Master);
-        Slave = ::open(Path.c_str(), O_RDWR | O_NOCTTY);  // keeps the line up
-        termios t{};
-        tcgetattr(Master, &t);
-        cfmakeraw(&t);
-        tcsetattr(Master, TCSANOW, &t);
-        Runner = std::thread([this] { Run(); });
-    }
-    ~TSubTableStation() {
-        Done = true;
-        Runner.join();
-        ::close(Slave);
-        ::close(Master);
-    }
-    std::string Path;
-    std::map<int, int> Asked;  // read after the codec returned
-
-  private:
-    int Next() {
-        while (!Done) {
-            pollfd p{Master, POLLIN, 0};
-            std::uint8_t b = 0;
-            if (poll(&p, 1, 5) > 0 && ::read(Master, &b, 1) == 1) return b;
-        }
-        return -1;
-    }
-    void Run() {
-        for (int b = Next(); b >= 0; b = Next()) {
-            Bytes out{0x00};
-            if (b == 0x40) {
-                const int subCode = Next();
-                out = Answer(subCode, ++Asked[subCode]);
-            }
-            (void)!::write(Master, out.data(), out.size());
-        }
-    }
-    TAnswer Answer;
-    int Master = -1, Slave = -1;
-    std::atomic<bool> Done = false;
-    std::thread Runner;
-};
-
 constexpr std::uint8_t kKey = 0x5A;
 
 Bytes Frame(Bytes plain, std::uint8_t sumOffset = 0) {
-    std::uint8_t sum = sumOffset;
-    for (auto& b : plain) sum = static_cast<std::uint8_t>(sum + (b ^= kKey));
-    plain.insert(plain.begin(), static_cast<std::uint8_t>(plain.size()));
-    plain.push_back(sum);
-    return plain;
+    return test::KeyedFrame(std::move(plain), kKey, sumOffset);
 }
+
+// Sub-table requests 0x40 s get the answer the test gives for (sub-code, attempt).
+struct TSubTableStation : test::TRequestStation {
+    explicit TSubTableStation(TAnswer answer) : TRequestStation(0x40, std::move(answer)) {}
+};
 
 TEST(FlashCodecLink, FrameLongerThanTheBlockIsRetriedNeverStored) {
     TOfflineSession s;

@@ -112,8 +112,9 @@ TEST(RoutingTableCodecDemo, DemoRowsNameSubscriberLinesAndSurviveEncoding) {
     EXPECT_NE(demo[0].Rows[0][4], 0);  // a full row
     for (const auto& table : demo)
         for (const auto& row : table.Rows)
-            for (std::int32_t port : row)
+            for (std::int32_t port : row) {
                 if (port != 0) EXPECT_EQ(FindPort(*s.Store, port)->Type, kPortTypeSubscriber);
+            }
     codec->Encode(s.Session, *s.Store);
     codec->Decode(s.Session, *s.Store);
     for (std::size_t t = 0; t < 4; ++t) EXPECT_EQ(s.Store->RoutingTables[t].Rows, demo[t].Rows);

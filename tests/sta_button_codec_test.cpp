@@ -1,10 +1,6 @@
 #include "codecs/sta_button_codec.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -13,6 +9,7 @@
 #include "codecs/door_phone_codec.h"
 #include "codecs/quick_conference_codec.h"
 #include "support/offline_session.h"
+#include "support/pty_station.h"
 
 namespace zarnik {
 namespace {
@@ -201,24 +198,7 @@ Bytes Frame(const Bytes& plain, std::uint8_t key, Bytes head = {}) {
 // every other request must come as scripted, in order, and gets the scripted answer.
 class TScriptedStation {
   public:
-    TScriptedStation() {
-        Master = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(Master);
-        unlockpt(Master);
-        std::array<char, 128> name{};
-        ptsname_r(Master, name.data(), name.size());
-        SlavePath = name.data();
-        Slave = ::open(SlavePath.c_str(), O_RDWR | O_NOCTTY);  // keeps the line up
-        termios t{};
-        tcgetattr(Master, &t);
-        cfmakeraw(&t);
-        tcsetattr(Master, TCSANOW, &t);
-    }
-    ~TScriptedStation() {
-        Finish();
-        ::close(Slave);
-        ::close(Master);
-    }
+    ~TScriptedStation() { Finish(); }
     TScriptedStation& Expect(Bytes request, Bytes answer) {
         Script.emplace_back(std::move(request), std::move(answer));
         return *this;
@@ -227,7 +207,7 @@ class TScriptedStation {
         session.Frames.Sleep = [this](std::chrono::milliseconds ms) {
             Pauses.push_back(ms.count());
         };
-        session.Port.Open(SlavePath);
+        session.Port.Open(Pty.SlavePath);
         Runner = std::thread([this] { Run(); });
     }
     // Stops the station; returns what went wrong, "" when the script was played exactly.
@@ -241,14 +221,13 @@ class TScriptedStation {
   private:
     int NextByte(bool untilDone) {
         for (int waited = 0; waited < 2000 || untilDone; waited += 10) {
-            pollfd p{Master, POLLIN, 0};
-            std::uint8_t b = 0;
-            if (poll(&p, 1, 10) > 0 && ::read(Master, &b, 1) == 1) return b;
+            const int b = Pty.ReadByte(10);
+            if (b >= 0) return b;
             if (untilDone && Done) return -1;
         }
         return -1;
     }
-    void Send(const Bytes& bytes) { (void)!::write(Master, bytes.data(), bytes.size()); }
+    void Send(const Bytes& bytes) { Pty.Write(bytes); }
     void Run() {
         std::size_t next = 0;
         for (;;) {
@@ -273,9 +252,7 @@ class TScriptedStation {
         }
         if (next != Script.size()) Problem = std::to_string(Script.size() - next) + " not asked";
     }
-    int Master = -1;
-    int Slave = -1;
-    std::string SlavePath;
+    test::TPtyPair Pty;
     std::vector<std::pair<Bytes, Bytes>> Script;
     std::thread Runner;
     std::atomic<bool> Done = false;

@@ -1,19 +1,13 @@
 #include "codecs/subscriber_line_codec.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <functional>
 #include <map>
 #include <random>
-#include <thread>
 
 #include "model/broadcaster.h"
 #include "support/offline_session.h"
+#include "support/pty_station.h"
 
 namespace zarnik {
 namespace {
@@ -287,68 +281,14 @@ TEST(SubscriberLineCodecFile, BlankDecodesToLinesWithEverythingOffInGroupZero) {
     EXPECT_EQ(line.AL_PrgNum, "123");  // another table's field
 }
 
-// The station side of a pseudo-terminal: probes are answered, each line request gets the
-// answer the test's function gives for (index, how many times that index was asked).
-class TLineStation {
-  public:
-    using TAnswer = std::function<Bytes(int index, int attempt)>;
-    explicit TLineStation(TAnswer answer) : Answer(std::move(answer)) {
-        Master = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(Master);
-        unlockpt(Master);
-        std::array<char, 128> name{};
-        ptsname_r(Master, name.data(), name.size());
-        Path = name.data();
-        Slave = ::open(Path.c_str(), O_RDWR | O_NOCTTY);  // keeps the line up
-        termios t{};
-        tcgetattr(Master, &t);
-        cfmakeraw(&t);
-        tcsetattr(Master, TCSANOW, &t);
-        Runner = std::thread([this] { Run(); });
-    }
-    ~TLineStation() {
-        Done = true;
-        Runner.join();
-        ::close(Slave);
-        ::close(Master);
-    }
-    std::string Path;
-    std::map<int, int> Asked;  // read after the codec returned
-
-  private:
-    int Next() {
-        while (!Done) {
-            pollfd p{Master, POLLIN, 0};
-            std::uint8_t b = 0;
-            if (poll(&p, 1, 5) > 0 && ::read(Master, &b, 1) == 1) return b;
-        }
-        return -1;
-    }
-    void Run() {
-        for (int b = Next(); b >= 0; b = Next()) {
-            Bytes out{0x00};
-            if (b == 0x4C) {
-                const int index = Next();
-                out = Answer(index, ++Asked[index]);
-            }
-            (void)!::write(Master, out.data(), out.size());
-        }
-    }
-    TAnswer Answer;
-    int Master = -1, Slave = -1;
-    std::atomic<bool> Done = false;
-    std::thread Runner;
-};
-
 constexpr std::uint8_t kKey = 0x3C;
 
-Bytes Frame(Bytes plain) {
-    std::uint8_t sum = 0;
-    for (auto& b : plain) sum = static_cast<std::uint8_t>(sum + (b ^= kKey));
-    plain.insert(plain.begin(), static_cast<std::uint8_t>(plain.size()));
-    plain.push_back(sum);
-    return plain;
-}
+Bytes Frame(Bytes plain) { return test::KeyedFrame(std::move(plain), kKey); }
+
+// Line requests 0x4C i get the answer the test gives for (index, attempt).
+struct TLineStation : test::TRequestStation {
+    explicit TLineStation(TAnswer answer) : TRequestStation(0x4C, std::move(answer)) {}
+};
 
 TEST(SubscriberLineCodecLink, FrameLongerThanTheSlotIsRetriedNeverStored) {
     TLines s("Dogwood", "24,8");

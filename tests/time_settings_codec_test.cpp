@@ -1,10 +1,6 @@
 #include "codecs/time_settings_codec.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -14,6 +10,7 @@
 #include "codecs/settings_editing.h"
 #include "sim/sim_station.h"
 #include "support/offline_session.h"
+#include "support/pty_station.h"
 
 namespace zarnik {
 namespace {
@@ -155,26 +152,13 @@ class TSimLink {
   public:
     TSimLink(test::TOfflineSession& s, const Bytes& table) {
         Station.SetImage({0x09, -1}, table);
-        Master = posix_openpt(O_RDWR | O_NOCTTY);
-        std::array<char, 128> name{};
-        EXPECT_TRUE(Master >= 0 && grantpt(Master) == 0 && unlockpt(Master) == 0 &&
-                    ptsname_r(Master, name.data(), name.size()) == 0);
-        Slave = ::open(name.data(), O_RDWR | O_NOCTTY);  // the line never hangs up
-        termios t{};
-        tcgetattr(Master, &t);
-        cfmakeraw(&t);
-        tcsetattr(Master, TCSANOW, &t);
         Pump = std::thread([this] { Run(); });
         s.Session.Port.Close();
-        s.Session.PortName = name.data();
+        s.Session.PortName = Pty.SlavePath;
         s.Session.OpenPort();
         s.Session.Key = Station.Identity.Key;
     }
-    ~TSimLink() {
-        Requests();
-        ::close(Slave);
-        ::close(Master);
-    }
+    ~TSimLink() { Requests(); }
     // Stops the station; how often it was asked for the table.
     int Requests() {
         Stopping = true;
@@ -187,19 +171,16 @@ class TSimLink {
     void Run() {
         std::array<std::uint8_t, 512> buf{};
         while (!Stopping) {
-            pollfd p{Master, POLLIN, 0};
-            if (poll(&p, 1, 5) <= 0) continue;
-            const ssize_t n = ::read(Master, buf.data(), buf.size());
-            for (ssize_t i = 0; i < n; ++i) {
+            const long n = Pty.ReadSome(buf.data(), buf.size(), 5);
+            for (long i = 0; i < n; ++i) {
                 const sim::TSimAnswer a = Station.Feed(buf[static_cast<std::size_t>(i)],
                                                        std::chrono::steady_clock::now());
-                if (::write(Master, a.Bytes.data(), a.Bytes.size()) < 0) return;
+                if (!a.Bytes.empty() && !Pty.Write(a.Bytes)) return;
             }
         }
     }
+    test::TPtyPair Pty;
     sim::TSimStation Station;
-    int Master = -1;
-    int Slave = -1;
     std::atomic<bool> Stopping{false};
     std::thread Pump;
 };

@@ -61,7 +61,7 @@ struct TDataStream {
     std::string VersionText;
     std::string SerialText;
     std::string ReservedText;
-    std::string BufferText;  // UTF-8: shown as it stands
+    std::string BufferText;  // Windows-1251, like the other identity texts
     std::string Model;
     std::array<std::uint16_t, 4> IdValues{};
     std::array<bool, kTableCount> TransferFlags{};
