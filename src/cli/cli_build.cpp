@@ -93,7 +93,10 @@ int RunNew(TCliContext& context, const TNewArgs& args) {
     const EConstructResult built = BuildOfflineStation(session, store, draft);
     if (built != EConstructResult::Built) return kExitUsage;
     TFileList file;
-    if (!SaveConfiguration(session, store, file, AllTables(), args.Output)) return kExitFailure;
+    if (!SaveConfiguration(session, store, file, AllTables(), args.Output)) {
+        context.Dialogs().Message("Файл " + args.Output + " не записан.", "Ошибка");
+        return kExitFailure;
+    }
     const TIdentity& id = session.Identity;
     std::cout << "Создана АТС " << id.ModelName << ", версия " << id.Version << ": плат "
               << store.CompositionCount << ", портов " << store.Ports.size() << ", АЛ "
@@ -127,7 +130,10 @@ int RunClear(TCliContext& context, const TClearArgs& args) {
         return kExitFailure;
     }
     TFileList output;
-    if (!SaveConfiguration(session, store, output, AllTables(), args.Output)) return kExitFailure;
+    if (!SaveConfiguration(session, store, output, AllTables(), args.Output)) {
+        context.Dialogs().Message("Файл " + args.Output + " не записан.", "Ошибка");
+        return kExitFailure;
+    }
     std::cout << "Очищено таблиц: " << result.Cleared.size();
     if (!result.Cleared.empty()) std::cout << " (" << KeysOf(result.Cleared) << ")";
     if (!result.Unsupported.empty())
@@ -144,6 +150,7 @@ void RegisterBuildCommands(CLI::App& app, TCommandBody& body) {
     auto* create = app.add_subcommand("new",
                                       "build a blank configuration without a station and "
                                       "save it to a configuration file");
+    create->footer(kExitCodesHelp);
     create->add_option("--model", newArgs->Model, "station model")
         ->required()
         ->check(CLI::IsMember({"Dogwood", "Cedar", "Birch", "Alder"}));
@@ -163,6 +170,7 @@ void RegisterBuildCommands(CLI::App& app, TCommandBody& body) {
     auto* clear = app.add_subcommand("clear",
                                      "reset chosen tables of a configuration file to "
                                      "their blank state and save the result");
+    clear->footer(kExitCodesHelp);
     clear->add_option("file", clearArgs->Input, "configuration file (.ats)")->required();
     clear->add_option("--tables", clearArgs->Tables, TableListHelp());
     clear->add_option("-o,--output", clearArgs->Output, "configuration file to write (.ats)")

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "cli/cli_context.h"
 
@@ -12,8 +13,17 @@ namespace zarnik::cli {
 // A command's body: runs with the parsed global options and returns the exit code.
 using TCommandBody = std::function<int(TCliContext&)>;
 
-// Identifies the station and reads the tables selected in the store: 0 or an exit code.
-int ReadStationForCli(TCliContext& context);
+// Checks the link as the read and write panels do before they start: 0, or kExitNoLink after
+// naming the port that does not answer.
+int CheckStationLink(TCliContext& context);
+
+// Identifies the station and reads the tables selected in the store: 0 or an exit code. When
+// `failed` is given it receives the tables whose read failed.
+int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed = nullptr);
+
+// A station of more than one unit is identified, but its tables are never read: 0 for a
+// station of one unit, else kExitFailure after saying so.
+int RefuseSeveralUnits(TCliContext& context);
 
 void RegisterStationCommands(CLI::App& app, TCommandBody& body);  // info, clock
 void RegisterFileCommands(CLI::App& app, TCommandBody& body);     // read, write
@@ -24,7 +34,8 @@ void RegisterReportCommands(CLI::App& app, TCommandBody& body);   // report
 // Table keys of --tables: all sixteen when empty or "all"; nullopt (message shown) when a key
 // is unknown.
 std::optional<std::array<bool, kTableCount>> ParseTableList(const std::string& list);
-std::string TableListHelp();
+// The keys, one per line, after a lead line.
+std::string TableListHelp(const std::string& lead = "comma-separated tables (default all):");
 void PrintSummary(std::ostream& out, const TMainClass& session, const TDataStream& store);
 
 }  // namespace zarnik::cli

@@ -3,18 +3,20 @@
 #include <filesystem>
 #include <iomanip>
 
+#include "codecs/table_codec.h"
 #include "flows/status_lines.h"
 #include "platform/text_1251.h"
 
 namespace zarnik::cli {
 
-TCliContext::TCliContext(const TCliOptions& options) : Opts(options), Dlg(std::cerr, options.Yes) {
+TCliContext::TCliContext(const TCliOptions& options) : Opts(options), Dlg(Term, options.Yes) {
     if (Opts.BaseDir.empty()) Opts.BaseDir = std::filesystem::current_path().string();
 }
 
 TMainClass& TCliContext::Session(bool openPort) {
     if (!SessionPtr)
-        SessionPtr = std::make_unique<TMainClass>(Dlg, TSessionSetup{Opts.BaseDir, openPort, Opts.Port});
+        SessionPtr =
+            std::make_unique<TMainClass>(Dlg, TSessionSetup{Opts.BaseDir, openPort, Opts.Port});
     return *SessionPtr;
 }
 
@@ -23,9 +25,46 @@ TDataStream& TCliContext::Store() {
     return *StorePtr;
 }
 
+namespace {
+
+// A UTF-8 text padded to a width in characters: the stream's setw counts bytes, and a
+// Cyrillic letter takes two of them.
+std::string Padded(const std::string& utf8, std::size_t width) {
+    std::size_t characters = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++characters;
+    return characters >= width ? utf8 + " " : utf8 + std::string(width - characters, ' ');
+}
+
+}  // namespace
+
+void TTerminal::Dot(bool last) {
+    std::cerr << '.';
+    LineOpen = true;
+    if (last) EndLine();
+    std::cerr << std::flush;
+}
+
+void TTerminal::EndLine() {
+    if (!LineOpen) return;
+    std::cerr << "\n";
+    LineOpen = false;
+}
+
 void TTerminalProgress::SetPosition(int v) {
     TCountingProgress::SetPosition(v);
-    std::cerr << '.' << (v >= Max ? "\n" : "") << std::flush;
+    Terminal.Dot(v >= Max);
+}
+
+std::string TableNames(const std::vector<ETable>& tables) {
+    std::string text;
+    for (ETable t : tables) {
+        text += text.empty() ? "" : ", ";
+        const TTableCodec* codec = FindCodec(t);
+        text += codec != nullptr ? std::string(codec->Caption) + " (" + codec->Key + ")"
+                                 : std::to_string(SelectionIndex(t));
+    }
+    return text;
 }
 
 void PrintStation(std::ostream& out, const TMainClass& session, const TDataStream& store) {
@@ -40,15 +79,16 @@ void PrintStation(std::ostream& out, const TMainClass& session, const TDataStrea
         << session.Identity.LoudspeakerCount << ", таблиц наведения "
         << session.Identity.RoutingTableCount << ", блоков " << session.Identity.UnitCount << "\n";
     out << "\nCостав АТС\n";
-    out << std::left << std::setw(4) << "№" << std::setw(10) << "Тип платы" << std::setw(12)
-        << "Зав. номер" << std::setw(11) << "Версия ПО" << "Дата прошивки" << "\n";
+    out << Padded("№", 4) << Padded("Тип платы", 11) << Padded("Зав. номер", 12)
+        << Padded("Версия ПО", 11) << "Дата прошивки"
+        << "\n";
     for (const auto& row : CompositionRows(store))
-        out << std::setw(4) << row[0] << std::setw(10) << row[1] << std::setw(12) << row[2]
-            << std::setw(11) << row[3] << row[4] << "\n";
-    out << std::right << "\nПорты (" << store.Ports.size() << "):\n";
+        out << Padded(row[0], 4) << Padded(row[1], 11) << Padded(row[2], 12) << Padded(row[3], 11)
+            << row[4] << "\n";
+    out << "\nПорты (" << store.Ports.size() << "):\n";
     int column = 0;
     for (const TPortPtr& p : store.Ports) {
-        out << p->Number << ' ' << std::left << std::setw(4) << Cp1251ToUtf8(p->Kind) << std::right;
+        out << p->Number << ' ' << Padded(Cp1251ToUtf8(p->Kind), 4);
         if (++column % 10 == 0) out << "\n";
     }
     if (column % 10 != 0) out << "\n";

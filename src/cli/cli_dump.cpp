@@ -41,6 +41,7 @@ void RegisterDumpCommands(CLI::App& app, TCommandBody& body) {
     auto* dump = app.add_subcommand("dump",
                                     "load a configuration file and print every chosen "
                                     "table, as text or as JSON");
+    dump->footer(kExitCodesHelp);
     dump->add_option("file", args->Input, "configuration file (.ats)")->required();
     dump->add_flag("--json", args->Json, "print JSON (UTF-8) instead of text");
     dump->add_option("--tables", args->Tables, TableListHelp());

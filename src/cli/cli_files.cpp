@@ -9,6 +9,84 @@
 
 namespace zarnik::cli {
 
+namespace {
+
+std::string KnownKeys() {
+    std::string keys;
+    for (const TTableCodec* c : RegisteredCodecs())
+        keys += (keys.empty() ? "" : ", ") + std::string(c->Key);
+    return keys;
+}
+
+struct TReadArgs {
+    std::string Output;
+    std::string Tables;
+};
+
+struct TWriteArgs {
+    std::string Input;
+    std::string Tables;
+};
+
+int RunRead(TCliContext& context, const TReadArgs& args) {
+    const auto ticks = ParseTableList(args.Tables);
+    if (!ticks) return kExitUsage;
+    context.Store().TransferFlags = *ticks;
+    std::vector<ETable> failed;
+    const int code = ReadStationForCli(context, &failed);
+    if (code != kExitOk) return code;
+    if (const int units = RefuseSeveralUnits(context); units != kExitOk) return units;
+    // A table that did not come is held cleared; saved, it would clear the station's table on
+    // the next write.
+    if (!failed.empty()) {
+        context.Dialogs().Message(
+            "Не считаны таблицы: " + TableNames(failed) + ". Файл не записан.", "Ошибка");
+        return kExitFailure;
+    }
+    TFileList file;
+    if (!SaveConfiguration(context.Session(), context.Store(), file, *ticks, args.Output)) {
+        context.Dialogs().Message("Файл " + args.Output + " не записан.", "Ошибка");
+        return kExitFailure;
+    }
+    PrintSummary(std::cout, context.Session(), context.Store());
+    std::cout << "Записано в " << args.Output << "\n";
+    return kExitOk;
+}
+
+int RunWrite(TCliContext& context, const TWriteArgs& args) {
+    const auto ticks = ParseTableList(args.Tables);
+    if (!ticks) return kExitUsage;
+    // The station is identified first, as the program does at start, so that the load asks
+    // before a file of another model goes out, and an unsupported station is never written.
+    context.Store().TransferFlags.fill(false);
+    if (const int code = ReadStationForCli(context); code != kExitOk) return code;
+    if (const int units = RefuseSeveralUnits(context); units != kExitOk) return units;
+    TMainClass& session = context.Session();
+    TFileList file;
+    if (!LoadConfiguration(session, context.Store(), file, *ticks, args.Input)) {
+        context.Dialogs().Message("Файл " + args.Input + " не загружен, в АТС ничего не записано.",
+                                  "Ошибка");
+        return kExitFailure;
+    }
+    TTerminalProgress progress(context);
+    std::vector<ETable> failed;
+    const int result = WriteAll(session, progress, context.Store(), &failed);
+    context.Terminal().EndLine();
+    if (result == 1 && failed.empty()) {
+        std::cout << "Записано в АТС: " << args.Input << "\n";
+        return kExitOk;
+    }
+    if (!failed.empty())
+        context.Dialogs().Message("АТС не приняла таблицы: " + TableNames(failed) + ".", "Ошибка");
+    if (session.CheckLink() < 0) {
+        context.Dialogs().Message("Нет связи с АТС", "Ошибка");
+        return kExitNoLink;
+    }
+    return kExitFailure;
+}
+
+}  // namespace
+
 std::optional<TTableTicks> ParseTableList(const std::string& list) {
     TTableTicks ticks{};
     if (list.empty() || list == "all") {
@@ -23,7 +101,8 @@ std::optional<TTableTicks> ParseTableList(const std::string& list) {
         for (const TTableCodec* c : RegisteredCodecs())
             if (key == c->Key) found = c;
         if (found == nullptr) {
-            std::cerr << "неизвестная таблица: \"" << key << "\"\n";
+            std::cerr << "Ошибка: неизвестная таблица \"" << key
+                      << "\" в --tables. Таблицы: " << KnownKeys() << " (или all).\n";
             return std::nullopt;
         }
         ticks[static_cast<std::size_t>(SelectionIndex(found->Table))] = true;
@@ -32,8 +111,8 @@ std::optional<TTableTicks> ParseTableList(const std::string& list) {
     return ticks;
 }
 
-std::string TableListHelp() {
-    std::string help = "comma-separated tables (default all):";
+std::string TableListHelp(const std::string& lead) {
+    std::string help = lead;
     for (const TTableCodec* c : RegisteredCodecs())
         help += std::string("\n  ") + c->Key + " - " + c->Caption;
     return help;
@@ -51,54 +130,26 @@ void PrintSummary(std::ostream& out, const TMainClass& session, const TDataStrea
 }
 
 void RegisterFileCommands(CLI::App& app, TCommandBody& body) {
-    auto tables = std::make_shared<std::string>();
-    auto output = std::make_shared<std::string>();
-    auto* read = app.add_subcommand("read", "read the station and save it to a configuration file");
-    read->add_option("-o,--output", *output, "configuration file (.ats)")->required();
-    read->add_option("--tables", *tables, TableListHelp());
-    read->callback([&body, tables, output] {
-        body = [tables, output](TCliContext& context) {
-            const auto ticks = ParseTableList(*tables);
-            if (!ticks) return kExitUsage;
-            context.Store().TransferFlags = *ticks;
-            const int code = ReadStationForCli(context);
-            if (code != kExitOk) return code;
-            TFileList file;
-            if (!SaveConfiguration(context.Session(), context.Store(), file, *ticks, *output))
-                return kExitFailure;
-            PrintSummary(std::cout, context.Session(), context.Store());
-            std::cout << "Записано в " << *output << "\n";
-            return kExitOk;
-        };
+    auto readArgs = std::make_shared<TReadArgs>();
+    auto* read = app.add_subcommand("read",
+                                    "read the station and save it to a configuration file; "
+                                    "the file is written only when every chosen table was read");
+    read->footer(kExitCodesHelp);
+    read->add_option("-o,--output", readArgs->Output, "configuration file (.ats)")->required();
+    read->add_option("--tables", readArgs->Tables, TableListHelp());
+    read->callback([&body, readArgs] {
+        body = [readArgs](TCliContext& context) { return RunRead(context, *readArgs); };
     });
 
-    auto wtables = std::make_shared<std::string>();
-    auto input = std::make_shared<std::string>();
-    auto* write = app.add_subcommand("write", "load a configuration file and write it to the station");
-    write->add_option("file", *input, "configuration file (.ats)")->required();
-    write->add_option("--tables", *wtables, TableListHelp());
-    write->callback([&body, wtables, input] {
-        body = [wtables, input](TCliContext& context) {
-            const auto ticks = ParseTableList(*wtables);
-            if (!ticks) return kExitUsage;
-            TMainClass& session = context.Session();
-            TFileList file;
-            if (!LoadConfiguration(session, context.Store(), file, *ticks, *input))
-                return kExitFailure;
-            if (!session.Port.IsOpen()) {
-                context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
-                return kExitNoLink;
-            }
-            TTerminalProgress progress;
-            const int result = WriteAll(session, progress, context.Store());
-            if (result == -1 && session.CheckLink() < 0) {
-                context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
-                return kExitNoLink;
-            }
-            if (result < 0) return kExitFailure;
-            std::cout << "Записано в АТС: " << *input << "\n";
-            return kExitOk;
-        };
+    auto writeArgs = std::make_shared<TWriteArgs>();
+    auto* write = app.add_subcommand("write",
+                                     "identify the station, load a configuration file and "
+                                     "write the chosen tables to the station");
+    write->footer(kExitCodesHelp);
+    write->add_option("file", writeArgs->Input, "configuration file (.ats)")->required();
+    write->add_option("--tables", writeArgs->Tables, TableListHelp());
+    write->callback([&body, writeArgs] {
+        body = [writeArgs](TCliContext& context) { return RunWrite(context, *writeArgs); };
     });
 }
 

@@ -7,15 +7,50 @@
 #include "link/comm_port.h"
 #include "platform/user_dialogs.h"
 
+namespace {
+
+using namespace zarnik;
+using namespace zarnik::cli;
+
+// What a serial port error code says, for the technician.
+const char* PortStepText(std::uint8_t code) {
+    static constexpr std::array<const char*, 18> kTexts{
+        "неизвестная ошибка порта",
+        "не удалось задать скорость",
+        "неизвестная ошибка порта",
+        "не удалось задать стоповые биты",
+        "не удалось задать четность",
+        "не удалось задать размер байта",
+        "имя порта нельзя сменить, пока порт открыт",
+        "порт не открыт",
+        "порт не открывается",
+        "ошибка записи в порт",
+        "ошибка чтения из порта",
+        "ошибка закрытия порта",
+        "не удалось очистить очередь приема",
+        "не удалось дождаться передачи",
+        "не удалось прочитать настройки линии",
+        "не удалось применить настройки линии",
+        "не удалось задать размеры очередей",
+        "не удалось задать тайм-ауты",
+    };
+    return code < kTexts.size() ? kTexts[code] : kTexts[0];
+}
+
+std::string PortErrorText(const ECommError& e) {
+    std::string text =
+        "Ошибка COM-порта (код " + std::to_string(e.Code) + "): " + PortStepText(e.Code);
+    if (e.LastError != 0) text += " (errno " + std::to_string(e.LastError) + ")";
+    return text + ".";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    using namespace zarnik;
-    using namespace zarnik::cli;
     CLI::App app{"Zarnik: configurator of the office telephone station, from a terminal"};
     app.footer(
-        "Exit codes: 0 done; 1 the operation failed (or the program's own fatal condition);\n"
-        "2 bad arguments; 3 no link with the station; 4 the station's working program is\n"
-        "not supported. Messages go to stderr, in Russian, as the windows show them.\n"
-        "COMn names resolve to $ZARNIK_SERIAL_DIR/COMn when that variable is set.");
+        std::string("Run zarnik-cli COMMAND --help for a command's options and table keys.\n") +
+        kExitCodesHelp);
     TCliOptions options;
     app.add_option("--port", options.Port, "COMn or a device path (default: Zarnik_M.cfg)");
     app.add_flag("-y,--yes", options.Yes, "answer OK to every question");
@@ -31,16 +66,25 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
-        return code == 0 ? 0 : kExitUsage;
+        if (code == 0) return kExitOk;  // --help
+        std::cerr << "Ошибка в аргументах командной строки; см. zarnik-cli --help.\n";
+        return kExitUsage;
     }
     if (!body) return kExitUsage;
     try {
         TCliContext context(options);
-        return body(context);
+        try {
+            return body(context);
+        } catch (...) {
+            context.Terminal().EndLine();
+            throw;
+        }
     } catch (const TExitProgram& e) {
-        return e.Code;
+        // The program ends after its message; a status table that timed out ends the desktop
+        // program with 0, but a script must see that nothing was done.
+        return e.Code == 0 ? kExitFailure : e.Code;
     } catch (const ECommError& e) {
-        std::cerr << "Ошибка порта: " << e.What() << "\n";
+        std::cerr << PortErrorText(e) << "\n";
         return kExitFailure;
     } catch (const std::exception& e) {
         std::cerr << "Ошибка: " << e.what() << "\n";

@@ -43,15 +43,15 @@ int RunReport(TCliContext& context, const TReportArgs& args) {
     TFileList file;
     if (!LoadConfiguration(session, context.Store(), file, AllTables(), args.Input))
         return kExitFailure;
-    TTerminalProgress progress;
+    TTerminalProgress progress(context);
     std::string path;
     const EReportResult result =
         MakeConfigurationReport(session, context.Store(), ReportTicksForTables(*tables),
                                 RequestFor(args), progress, context.Dialogs(), &path);
-    std::cerr << "\n";  // ends the progress dots
+    context.Terminal().EndLine();
     if (result == EReportResult::Refused) return kExitUsage;
     if (result == EReportResult::Failed) {
-        std::cerr << "Отчет не сформирован.\n";
+        context.Dialogs().Message("Отчет не сформирован.", "Ошибка");
         return kExitFailure;
     }
     std::cout << "Отчет записан в " << path << "\n";
@@ -64,6 +64,7 @@ void RegisterReportCommands(CLI::App& app, TCommandBody& body) {
     auto args = std::make_shared<TReportArgs>();
     auto* report = app.add_subcommand(
         "report", "write the configuration report of a configuration file as a workbook (.xlsx)");
+    report->footer(kExitCodesHelp);
     report->add_option("file", args->Input, "configuration file (.ats)")->required();
     report->add_option("-o,--output", args->Output,
                        "workbook to write (default: report.xlsx in the dat directory)");

@@ -1,8 +1,13 @@
-// zarnik-cli commands that talk to the station: info and clock.
+// zarnik-cli commands that talk to the station: info and clock, and the read shared with read.
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "cli/cli_commands.h"
+#include "cli/store_json.h"
+#include "files/config_flows.h"
 #include "flows/read_write_all.h"
 #include "link/station_clock.h"
 
@@ -10,76 +15,167 @@ namespace zarnik::cli {
 
 namespace {
 
-// Runs the read-all sequence; returns 0 or the exit code for its failure.
-int ReadStation(TCliContext& context) {
+struct TInfoArgs {
+    std::string Tables;
+    CLI::Option* TablesOption = nullptr;
+};
+
+// The station's calendar counts every year divisible by 4 as a leap year.
+int DaysInMonth(int year, int month) {
+    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && year % 4 == 0 ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+// Days since 1980-01-01 on the station's calendar.
+long DayNumber(const TStationDateTime& t) {
+    long days = 0;
+    for (int y = 1980; y < t.Year; ++y) days += y % 4 == 0 ? 366 : 365;
+    for (int m = 1; m < t.Month; ++m) days += DaysInMonth(t.Year, m);
+    return days + t.Day - 1;
+}
+
+// "YYYY-MM-DD HH:MM:SS" of a date the station's clock can hold (its day number has 16 bits).
+bool ParseDateTime(const std::string& text, TStationDateTime& t) {
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.Year, &t.Month, &t.Day, &t.Hour,
+                    &t.Minute, &t.Second, &tail) != 6)
+        return false;
+    if (t.Year < 1980 || t.Year > 2159 || t.Month < 1 || t.Month > 12 || t.Day < 1 ||
+        t.Day > DaysInMonth(t.Year, t.Month))
+        return false;
+    if (t.Hour < 0 || t.Hour > 23 || t.Minute < 0 || t.Minute > 59 || t.Second < 0 || t.Second > 59)
+        return false;
+    return DayNumber(t) <= 0xFFFF;
+}
+
+// The chosen tables as they were read, in selection order; a chosen table the station does not
+// have (the read-all sequence skips it) is named as such rather than shown empty.
+void PrintReadTables(std::ostream& out, const TMainClass& session, const TDataStream& store,
+                     const TTableTicks& chosen) {
+    for (const TTableCodec* codec : RegisteredCodecs()) {
+        if (!chosen[static_cast<std::size_t>(SelectionIndex(codec->Table))]) continue;
+        if (!ReadAllCovers(session, codec->Table)) {
+            PrintTableText(out, *codec, nullptr);
+            continue;
+        }
+        const nlohmann::json table = store_json::TableJson(codec->Table, session, store);
+        PrintTableText(out, *codec, &table);
+    }
+}
+
+bool AnyTicked(const TTableTicks& ticks) {
+    return std::find(ticks.begin(), ticks.end(), true) != ticks.end();
+}
+
+int RunInfo(TCliContext& context, const TInfoArgs& args) {
+    TTableTicks ticks{};
+    if (args.TablesOption != nullptr && args.TablesOption->count() > 0) {
+        const auto parsed = ParseTableList(args.Tables);
+        if (!parsed) return kExitUsage;
+        ticks = *parsed;
+    }
+    context.Store().TransferFlags = ticks;
+    std::vector<ETable> failed;
+    const int code = ReadStationForCli(context, &failed);
+    if (code != kExitOk) return code;
     TMainClass& session = context.Session();
-    if (!session.Port.IsOpen()) {
-        context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
-        return kExitNoLink;
-    }
-    TTerminalProgress progress;
-    const int result = ReadAll(session, progress, context.Store());
-    if (result == -1) {
-        context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
-        return kExitNoLink;
-    }
-    if (result == -2) {
-        context.Dialogs().Message("Zarnik_M работает с версиями рабочей программы от 22.9 и выше.", "");
-        return kExitUnsupported;
+    TDataStream& store = context.Store();
+    PrintStation(std::cout, session, store);
+    if (!AnyTicked(ticks)) return kExitOk;
+    if (const int units = RefuseSeveralUnits(context); units != kExitOk) return units;
+    PrintReadTables(std::cout, session, store, ticks);
+    if (!failed.empty()) {
+        context.Dialogs().Message("Не считаны таблицы: " + TableNames(failed) + ".", "Ошибка");
+        return kExitFailure;
     }
     return kExitOk;
 }
 
-bool ParseDateTime(const std::string& text, TStationDateTime& t) {
-    char tail = 0;
-    return std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.Year, &t.Month, &t.Day, &t.Hour,
-                       &t.Minute, &t.Second, &tail) == 6 &&
-           t.Year >= 1980 && t.Year <= 2159 && t.Month >= 1 && t.Month <= 12 && t.Day >= 1 &&
-           t.Day <= 31 && t.Hour >= 0 && t.Hour < 24 && t.Minute >= 0 && t.Minute < 60 &&
-           t.Second >= 0 && t.Second < 60;
+int RunClock(TCliContext& context, bool now, const std::string& when) {
+    TStationDateTime t;
+    if (now) {
+        t = LocalDateTime(std::chrono::system_clock::now());
+    } else if (when.empty() || !ParseDateTime(when, t)) {
+        std::cerr << "clock: укажите --set-now или --set \"ГГГГ-ММ-ДД ЧЧ:ММ:СС\" (дата от "
+                     "1980-01-01 до 2159-06-05)\n";
+        return kExitUsage;
+    }
+    if (const int link = CheckStationLink(context); link != kExitOk) return link;
+    if (!SetStationClock(context.Session(), t)) {
+        context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
+        return kExitNoLink;
+    }
+    std::printf("Время в АТС установлено: %04d-%02d-%02d %02d:%02d:%02d\n", t.Year, t.Month, t.Day,
+                t.Hour, t.Minute, t.Second);
+    return kExitOk;
 }
 
 }  // namespace
 
-int ReadStationForCli(TCliContext& context) { return ReadStation(context); }
+int CheckStationLink(TCliContext& context) {
+    TMainClass& session = context.Session();
+    if (session.Port.IsOpen()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (session.CheckLink() > 0) return kExitOk;
+    }
+    context.Dialogs().Message(session.PortName + " : нет связи с АТС.", "");
+    return kExitNoLink;
+}
+
+int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed) {
+    if (const int link = CheckStationLink(context); link != kExitOk) return link;
+    TMainClass& session = context.Session();
+    TTerminalProgress progress(context);
+    const int result = ReadAll(session, progress, context.Store(), failed);
+    context.Terminal().EndLine();
+    if (result == -1) {
+        context.Dialogs().Message("Нет связи со станцией.", "");
+        return kExitNoLink;
+    }
+    if (result == -2) {
+        context.Dialogs().Message("Zarnik_M работает с версиями рабочей программы от 22.9 и выше.",
+                                  "");
+        return kExitUnsupported;
+    }
+    if (result < 0) {
+        context.Dialogs().Message("Неизвестная ошибка при чтении АТС.", "");
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int RefuseSeveralUnits(TCliContext& context) {
+    const int units = context.Session().Identity.UnitCount;
+    if (units == 1) return kExitOk;
+    context.Dialogs().Message(
+        "АТС состоит из " + std::to_string(units) + " блоков: таблицы такой АТС не считываются.",
+        "Ошибка");
+    return kExitFailure;
+}
 
 void RegisterStationCommands(CLI::App& app, TCommandBody& body) {
-    auto* info = app.add_subcommand("info", "identify the station and show its status, "
-                                            "composition and ports");
-    info->callback([&body] {
-        body = [](TCliContext& context) {
-            context.Store().TransferFlags.fill(false);
-            const int code = ReadStation(context);
-            if (code != kExitOk) return code;
-            PrintStation(std::cout, context.Session(), context.Store());
-            return kExitOk;
-        };
-    });
+    auto args = std::make_shared<TInfoArgs>();
+    auto* info = app.add_subcommand("info",
+                                    "identify the station and show its status, clock, "
+                                    "composition and ports; with --tables also read and "
+                                    "print the chosen tables");
+    info->footer(kExitCodesHelp);
+    args->TablesOption = info->add_option("--tables", args->Tables,
+                                          TableListHelp("comma-separated tables to read and print; "
+                                                        "--tables alone: all sixteen:"))
+                             ->expected(0, 1);
+    info->callback(
+        [&body, args] { body = [args](TCliContext& context) { return RunInfo(context, *args); }; });
 
     auto* clock = app.add_subcommand("clock", "set the station clock");
+    clock->footer(kExitCodesHelp);
     auto now = std::make_shared<bool>(false);
     auto when = std::make_shared<std::string>();
     auto* setNow = clock->add_flag("--set-now", *now, "set it to the computer's clock");
     auto* setAt = clock->add_option("--set", *when, "set it to \"YYYY-MM-DD HH:MM:SS\"");
     setNow->excludes(setAt);
     clock->callback([&body, now, when] {
-        body = [now, when](TCliContext& context) {
-            TStationDateTime t;
-            if (*now) {
-                t = LocalDateTime(std::chrono::system_clock::now());
-            } else if (when->empty() || !ParseDateTime(*when, t)) {
-                std::cerr << "clock: give --set-now or --set \"YYYY-MM-DD HH:MM:SS\"\n";
-                return kExitUsage;
-            }
-            TMainClass& session = context.Session();
-            if (!session.Port.IsOpen() || !SetStationClock(session, t)) {
-                context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
-                return kExitNoLink;
-            }
-            std::printf("%04d-%02d-%02d %02d:%02d:%02d\n", t.Year, t.Month, t.Day, t.Hour,
-                        t.Minute, t.Second);
-            return kExitOk;
-        };
+        body = [now, when](TCliContext& context) { return RunClock(context, *now, *when); };
     });
 }
 

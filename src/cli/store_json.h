@@ -621,6 +621,28 @@ inline nlohmann::json StoreToJson(const TMainClass& session, const TDataStream& 
     return root;
 }
 
+// One table of StoreToJson under its key and caption, one line per record. Without a table
+// (the station has none) the heading says so.
+inline void PrintTableText(std::ostream& out, const TTableCodec& codec,
+                           const nlohmann::json* table) {
+    using namespace store_json;
+    out << "\n[" << codec.Key << "] " << codec.Caption << "\n";
+    if (table == nullptr) {
+        out << "  (нет в этой АТС)\n";
+    } else if (table->is_array()) {
+        for (const json& record : *table) PrintRecord(out, record, "  ");
+        if (table->empty()) out << "  (нет записей)\n";
+    } else {
+        PrintRecord(out, *table, "  ");
+    }
+}
+
+// The tables held in the JSON of StoreToJson, in selection order.
+inline void PrintTablesText(std::ostream& out, const nlohmann::json& dump) {
+    for (const TTableCodec* codec : RegisteredCodecs())
+        if (dump.contains(codec->Key)) PrintTableText(out, *codec, &dump.at(codec->Key));
+}
+
 // The JSON of StoreToJson as text: the identity first, then each table under its key and
 // caption, one line per record.
 inline void PrintStoreText(std::ostream& out, const nlohmann::json& dump) {
@@ -635,17 +657,7 @@ inline void PrintStoreText(std::ostream& out, const nlohmann::json& dump) {
         if (dump.contains(key)) PrintList(out, key, dump.at(key), "");
     if (dump.contains("TimeDefaults"))
         out << "TimeDefaults: " << Fields(dump.at("TimeDefaults"), false) << "\n";
-    for (const TTableCodec* codec : RegisteredCodecs()) {
-        if (!dump.contains(codec->Key)) continue;
-        const json& table = dump.at(codec->Key);
-        out << "\n[" << codec->Key << "] " << codec->Caption << "\n";
-        if (table.is_array()) {
-            for (const json& record : table) PrintRecord(out, record, "  ");
-            if (table.empty()) out << "  (нет записей)\n";
-        } else {
-            PrintRecord(out, table, "  ");
-        }
-    }
+    PrintTablesText(out, dump);
 }
 
 }  // namespace zarnik::cli

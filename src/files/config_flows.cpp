@@ -1,6 +1,8 @@
 #include "files/config_flows.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
 
 #include "codecs/table_codec.h"
 #include "flows/station_status.h"
@@ -23,7 +25,8 @@ struct TSessionSnapshot {
         : IdBuffer(s.IdBuffer), IdRawLength(s.IdRawLength), IdDecodedLength(s.IdDecodedLength),
           Identity(s.Identity), TimeDefaultsRaw(s.TimeDefaultsRaw),
           TimeDefaultsLength(s.TimeDefaultsLength), HwList(s.HwList), HwListLength(s.HwListLength),
-          ConferenceParams(s.ConferenceParams), Areas(s.Areas), ChangeFlags(s.ChangeFlags) {}
+          ConferenceParams(s.ConferenceParams), Areas(s.Areas), ChangeFlags(s.ChangeFlags),
+          VerFlags(s.VerFlags) {}
     void Restore(TMainClass& s) const {
         s.IdBuffer = IdBuffer;
         s.IdRawLength = IdRawLength;
@@ -36,6 +39,7 @@ struct TSessionSnapshot {
         s.ConferenceParams = ConferenceParams;
         s.Areas = Areas;
         s.ChangeFlags = ChangeFlags;
+        s.VerFlags = VerFlags;
     }
     decltype(TMainClass::IdBuffer) IdBuffer;
     std::uint16_t IdRawLength;
@@ -48,7 +52,10 @@ struct TSessionSnapshot {
     std::array<std::uint8_t, 5> ConferenceParams;
     decltype(TMainClass::Areas) Areas;
     decltype(TMainClass::ChangeFlags) ChangeFlags;
+    TTableVerRWFlagsPtr VerFlags;
 };
+
+constexpr const char* kBackupName = "ats.bak";
 
 constexpr std::array<ETable, kTableCount> kLoadOrder{
     ETable::StaButtons,      ETable::SystemSettings,  ETable::TimeSettings,
@@ -92,32 +99,79 @@ bool SaveConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
         }
     }
     std::string why;
-    const std::string backup = session.BaseDir + "/ats.bak";
-    if (!file.WriteConfiguration(store, state == EOpenState::OverwriteConfirmed ? backup : "",
-                                 &why)) {
+    const std::string backup = JoinPath(session.BaseDir, kBackupName);
+    const EWriteResult written = file.WriteConfiguration(
+        store, state == EOpenState::OverwriteConfirmed ? backup : "", &why);
+    if (written == EWriteResult::NoBackup) {
+        // The old file stays where it is, and nothing new is written without its backup.
+        dialogs.Message("Файл не записан: прежний файл не удалось сохранить как \"" +
+                            std::string(kBackupName) + "\".",
+                        "Ошибка");
+        return false;
+    }
+    if (written != EWriteResult::Written) {
         dialogs.Message("Невозможно создать файл", "Ошибка");
         return false;
     }
     return true;
 }
 
-bool LoadConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
-                       const TTableTicks& ticks, const std::string& fileName) {
+namespace {
+
+std::optional<int> PortNumberOf(const std::string& text) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return number;
+}
+
+void MarkAttached(TDataStream& store, const std::string& linkPort, std::int16_t type,
+                  const std::string& kind) {
+    const std::optional<int> number = PortNumberOf(linkPort);
+    if (!number) return;
+    if (const TPortPtr port = FindPort(store, *number)) {
+        port->Type = type;
+        port->Kind = kind;
+    }
+}
+
+// The port model is rebuilt by every load, and three tables keep part of themselves on the
+// ports: the program numbers, and the marks of the lines that door phones and loudspeaker
+// channels are attached to. An unticked table keeps what it held, so that part moves over to
+// the new ports of the same numbers.
+void KeepOnNewPorts(ETable t, const std::vector<TPortPtr>& oldPorts, TDataStream& store) {
+    switch (t) {
+        case ETable::ProgramNumbers:
+            for (const TPortPtr& old : oldPorts) {
+                if (!IsLinePort(*old) || old->AlData->AL_PrgNum.empty()) continue;
+                if (const TPortPtr port = FindPort(store, old->Number))
+                    port->AlData->AL_PrgNum = old->AlData->AL_PrgNum;
+            }
+            break;
+        case ETable::DoorPhones: {
+            const std::string kind = Utf8ToCp1251("Дф");
+            const std::size_t n = std::min<std::size_t>(store.DoorPhoneCount, kMaxDoorPhones);
+            for (std::size_t i = 0; i < n; ++i)
+                MarkAttached(store, store.DoorPhones[i].LinkPort, kPortTypeAttachedDoorPhone, kind);
+            break;
+        }
+        case ETable::Loudspeakers: {
+            const std::string kind = Utf8ToCp1251("ГГС");
+            const std::size_t n = std::min<std::size_t>(store.LoudspeakerCount, kMaxLoudspeakers);
+            for (std::size_t i = 0; i < n; ++i)
+                MarkAttached(store, store.Loudspeakers[i].LinkPort, kPortTypeAttachedLoudspeaker,
+                             kind);
+            break;
+        }
+        default: break;
+    }
+}
+
+// Everything after the file has been read and checked: the model question, the header into the
+// session and the store, the chosen tables.
+bool LoadCheckedFile(TMainClass& session, TDataStream& store, TFileList& file,
+                     const TTableTicks& ticks) {
     TUserDialogs& dialogs = session.Dialogs;
-    if (!AnyTicked(ticks)) {
-        dialogs.Message("Не отмечено ни одной таблицы.", "");
-        return false;
-    }
-    file.FileName = fileName;
-    std::string why;
-    if (!FileExists(fileName)) {
-        dialogs.Message("Не смогли открыть файл.", "Ошибка");
-        return false;
-    }
-    if (!file.ReadFile(dialogs, &why)) {
-        dialogs.Message("Файл конфигурации не прочитан: " + why + ".", "Ошибка");
-        return false;
-    }
     if (file.ModelName != session.Identity.ModelName && session.Identified &&
         dialogs.Question("Тип АТС и тип файла не совпадают(файл будет прочитан полностью, "
                          "отсутствующие в файле таблицы будут очищены). Будем читать файл?",
@@ -144,19 +198,63 @@ bool LoadConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
     }
     for (ETable t : kAllTables)
         session.ChangeFlags[static_cast<std::size_t>(ChangeIndex(t))] = store.Selected(t);
+    session.VerFlags = session.BuildVerFlags();
 
     DecodeStationStatus(session, store, false, false);
     DecodeTimeDefaults(session, store);
     DecodeComposition(session, store);
+    const std::vector<TPortPtr> oldPorts = store.Ports;
     BuildPorts(store);
     for (ETable t : kLoadOrder) {
         const TTableCodec* codec = FindCodec(t);
-        if (codec == nullptr || !store.Selected(t) || t == ETable::Flash) continue;
-        codec->Decode(session, store);
+        if (codec == nullptr || t == ETable::Flash) continue;
+        if (store.Selected(t))
+            codec->Decode(session, store);
+        else
+            KeepOnNewPorts(t, oldPorts, store);
     }
     store.BufferText.clear();
     session.DataPresent = true;
     return true;
+}
+
+bool ReportRead(TUserDialogs& dialogs, EReadResult result, const std::string& why) {
+    if (result == EReadResult::CannotOpen) {
+        dialogs.Message("Не смогли открыть файл.", "Ошибка");
+        return false;
+    }
+    if (result == EReadResult::Refused) {
+        dialogs.Message("Файл конфигурации не прочитан: " + why + ".", "Ошибка");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool LoadConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
+                       const TTableTicks& ticks, const std::string& fileName) {
+    TUserDialogs& dialogs = session.Dialogs;
+    if (!AnyTicked(ticks)) {
+        dialogs.Message("Не отмечено ни одной таблицы.", "");
+        return false;
+    }
+    file.FileName = fileName;
+    std::string why;
+    if (!ReportRead(dialogs, file.ReadFile(dialogs, &why), why)) return false;
+    return LoadCheckedFile(session, store, file, ticks);
+}
+
+bool LoadConfigurationBytes(TMainClass& session, TDataStream& store, TFileList& file,
+                            const TTableTicks& ticks, std::span<const std::uint8_t> bytes) {
+    TUserDialogs& dialogs = session.Dialogs;
+    if (!AnyTicked(ticks)) {
+        dialogs.Message("Не отмечено ни одной таблицы.", "");
+        return false;
+    }
+    std::string why;
+    if (!ReportRead(dialogs, file.ReadBytes(bytes, dialogs, &why), why)) return false;
+    return LoadCheckedFile(session, store, file, ticks);
 }
 
 std::array<std::string, 4> LoadedStatusLines(const TDataStream& store) {

@@ -3,6 +3,7 @@
 // messages. The file dialogs are the caller's: these take the chosen name.
 
 #include <array>
+#include <span>
 #include <string>
 
 #include "files/file_list.h"
@@ -25,6 +26,10 @@ bool SaveConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
 // shows one message and changes nothing in the session or the store.
 bool LoadConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
                        const TTableTicks& ticks, const std::string& fileName);
+
+// The same with the file's bytes already in memory.
+bool LoadConfigurationBytes(TMainClass& session, TDataStream& store, TFileList& file,
+                            const TTableTicks& ticks, std::span<const std::uint8_t> bytes);
 
 // The four identity lines after a load: the model, the version, the serial number, and the
 // buffer line with no figure.

@@ -89,10 +89,11 @@ bool TFileList::CopyToFile(const TMainClass& session, ETable t, std::string* err
     return true;
 }
 
-std::vector<std::uint8_t> TFileList::Serialise(const TDataStream& store) {
+std::vector<std::uint8_t> TFileList::Serialise(const std::array<bool, kTableCount>& selected) {
     Records.clear();
     for (ETable t : kAllTables) {
-        if (!store.Selected(t) || FindCodec(t) == nullptr) continue;
+        if (!selected[static_cast<std::size_t>(SelectionIndex(t))] || FindCodec(t) == nullptr)
+            continue;
         const auto& bytes = Slots[static_cast<std::size_t>(SelectionIndex(t))].Bytes;
         Records.push_back({static_cast<std::uint8_t>(FileId(t)), bytes});
     }
@@ -116,40 +117,58 @@ std::vector<std::uint8_t> TFileList::Serialise(const TDataStream& store) {
     return out;
 }
 
-bool TFileList::WriteConfiguration(const TDataStream& store, const std::string& backupPath,
-                                   std::string* error) {
-    const std::vector<std::uint8_t> bytes = Serialise(store);
+EWriteResult TFileList::WriteConfiguration(const TDataStream& store,
+                                           const std::string& backupPath, std::string* error) {
+    auto fail = [error](EWriteResult result, const std::string& why) {
+        if (error) *error = why;
+        return result;
+    };
+    const std::vector<std::uint8_t> bytes = Serialise(store.TransferFlags);
+    // The new file is complete on the disk before anything under the chosen name or the
+    // backup's name changes, and the rename that puts it in place replaces the old file whole.
     const std::string tmp = FileName + ".part";
     std::string why;
     if (!WriteFileAtomically(tmp, std::string_view(reinterpret_cast<const char*>(bytes.data()),
                                                    bytes.size()),
-                             &why)) {
-        if (error) *error = why;
-        return false;
-    }
+                             &why))
+        return fail(EWriteResult::CannotCreate, why);
     std::error_code ec;
-    if (std::filesystem::exists(FileName, ec) && !backupPath.empty()) {
-        std::filesystem::remove(backupPath, ec);
-        std::filesystem::rename(FileName, backupPath, ec);
+    if (!backupPath.empty() && FileExists(FileName)) {
+        // A copy rather than a move: the chosen name never stands empty, and the backup may live
+        // on another file system than the configuration files.
+        const std::optional<std::string> old = ReadWholeFile(FileName);
+        if (!old || !WriteFileAtomically(backupPath, *old, &why)) {
+            std::filesystem::remove(tmp, ec);
+            return fail(EWriteResult::NoBackup, !old ? "не удалось прочитать прежний файл" : why);
+        }
     }
     std::filesystem::rename(tmp, FileName, ec);
     if (ec) {
-        std::filesystem::remove(tmp, ec);
-        if (error) *error = "не удалось переименовать файл";
-        return false;
+        std::error_code ignored;
+        std::filesystem::remove(tmp, ignored);
+        return fail(EWriteResult::CannotCreate, "не удалось переименовать файл: " + ec.message());
     }
-    return true;
+    return EWriteResult::Written;
 }
 
-bool TFileList::ReadFile(TUserDialogs& dialogs, std::string* error) {
+EReadResult TFileList::ReadFile(TUserDialogs& dialogs, std::string* error) {
+    const std::optional<std::string> content = ReadWholeFile(FileName);
+    if (!content) {
+        if (error) *error = "не смогли открыть файл";
+        return EReadResult::CannotOpen;
+    }
+    return ReadBytes(std::span(reinterpret_cast<const std::uint8_t*>(content->data()),
+                               content->size()),
+                     dialogs, error);
+}
+
+EReadResult TFileList::ReadBytes(std::span<const std::uint8_t> bytes, TUserDialogs& dialogs,
+                                 std::string* error) {
     auto fail = [error](const std::string& why) {
         if (error) *error = why;
-        return false;
+        return EReadResult::Refused;
     };
-    const std::optional<std::string> content = ReadWholeFile(FileName);
-    if (!content) return fail("не смогли открыть файл");
-    FileBytes.assign(content->begin(), content->end());
-    const std::span<const std::uint8_t> b(FileBytes);
+    const std::span<const std::uint8_t> b(bytes);
     if (b.size() < kFileHeaderSize) return fail("файл короче заголовка (200 байт)");
     if (b[0] != kFileIdLength) return fail("неверная длина статуса АТС в заголовке");
     const std::size_t n1 = GetWord(b, 21);
@@ -184,9 +203,10 @@ bool TFileList::ReadFile(TUserDialogs& dialogs, std::string* error) {
     std::copy_n(b.begin() + 23, n1, TimeDefaults.begin());
     Composition.fill(0);
     CompositionLength = static_cast<std::uint16_t>(n2);
-    std::copy_n(b.begin() + n2At + 2, n2, Composition.begin());
-    std::copy_n(b.begin() + confAt + 2, 5, ConferenceParams.begin());
-    return true;
+    std::copy_n(b.begin() + static_cast<long>(n2At) + 2, n2, Composition.begin());
+    std::copy_n(b.begin() + static_cast<long>(confAt) + 2, 5, ConferenceParams.begin());
+    FileBytes.assign(b.begin(), b.end());
+    return EReadResult::Read;
 }
 
 void TFileList::ReadTables(const TDataStream& store) {
@@ -212,6 +232,9 @@ void TFileList::CopyHeaderFromFile(TMainClass& session) const {
     std::copy_n(IdBytes.begin(), kFileIdLength, session.IdBuffer.begin());
     session.IdRawLength = kFileIdLength;
     session.DecodeIdentification(false);
+    // The identification in a file has its station name taken out; the loaded station goes by
+    // its model, never by the name of a station read earlier.
+    session.Identity.StationName = session.Identity.ModelName;
     session.TimeDefaultsRaw.fill(0);
     std::copy_n(TimeDefaults.begin(), TimeDefaultsLength, session.TimeDefaultsRaw.begin());
     session.TimeDefaultsLength = TimeDefaultsLength;

@@ -31,6 +31,18 @@ struct TFileSlot {
 
 enum class EOpenState { Created, CannotCreate, OverwriteConfirmed, OverwriteDeclined };
 
+enum class EWriteResult {
+    Written,
+    CannotCreate,  // the new file could not be written or put in place
+    NoBackup,      // the file under the name could not be kept as the backup
+};
+
+enum class EReadResult {
+    Read,        // the whole file fits: header sections and identity taken into the buffer
+    CannotOpen,  // no readable file under the name
+    Refused,     // the file does not fit the format; the buffer's header sections are unchanged
+};
+
 // Largest record of each table that a file may carry.
 std::size_t FileSlotCapacity(ETable t);
 
@@ -59,20 +71,24 @@ public:
     void CopyHeaderToFile(const TMainClass& session);
     // false (nothing written) when a table does not fit its record; *error says which.
     bool CopyToFile(const TMainClass& session, ETable t, std::string* error);
-    // Writes the file next to its name and renames it into place; the old file, when there is
-    // one, becomes backupPath. false when nothing could be written.
-    bool WriteConfiguration(const TDataStream& store, const std::string& backupPath,
-                            std::string* error);
+    // Writes the new file beside its name, then (with a backupPath) copies the file that
+    // stands under the name to backupPath, then renames the new file into place. When any step
+    // fails the file under the name stays as it was; a failed backup writes nothing.
+    EWriteResult WriteConfiguration(const TDataStream& store, const std::string& backupPath,
+                                    std::string* error);
 
     // Loading. ReadFile reads and checks the whole file before anything is used: header
     // lengths, records cut short, records too large. An unknown model code ends the program.
-    bool ReadFile(TUserDialogs& dialogs, std::string* error);
+    EReadResult ReadFile(TUserDialogs& dialogs, std::string* error);
+    // The same checks on bytes already in memory.
+    EReadResult ReadBytes(std::span<const std::uint8_t> bytes, TUserDialogs& dialogs,
+                          std::string* error);
     void ReadTables(const TDataStream& store);
     void CopyHeaderFromFile(TMainClass& session) const;
     const TFileSlot& Slot(ETable t) const { return Slots[static_cast<std::size_t>(SelectionIndex(t))]; }
 
-    // The bytes a save would write (also for tests).
-    std::vector<std::uint8_t> Serialise(const TDataStream& store);
+    // The bytes a save of the selected tables (by selection index) would write.
+    std::vector<std::uint8_t> Serialise(const std::array<bool, kTableCount>& selected);
 
 private:
     std::vector<std::uint8_t> FileBytes;

@@ -40,7 +40,12 @@ constexpr std::array<TReadStep, kTableCount> kReadOrder{{
     {ETable::BlackWhiteLists, ECondition::BlackWhiteLists, true},
 }};
 
-enum class EWriteFailure { None, ZeroIsNoLink, NegativeIsFailure };
+// Which write results are worth the table's message.
+enum class EWriteFailure {
+    None,         // no message, whatever the result
+    NotPositive,  // 0 (no link) or below (every attempt refused)
+    Negative,     // below 0
+};
 
 struct TWriteStep {
     ETable Table;
@@ -48,52 +53,83 @@ struct TWriteStep {
     bool EncodeFirst;
     EWriteFailure Failure;
     const char* Message;
+    int NoLink;  // what the table's write returns when the link check fails
 };
 
 // The order in which tables go back to the station, and when a result is worth a message.
 constexpr std::array<TWriteStep, kTableCount> kWriteOrder{{
-    {ETable::QuickConferences, ECondition::QuickConferences, false, EWriteFailure::None, nullptr},
-    {ETable::SystemSettings, ECondition::Always, false, EWriteFailure::None, nullptr},
-    {ETable::StaButtons, ECondition::Always, true, EWriteFailure::None, nullptr},
-    {ETable::DoorPhones, ECondition::Always, false, EWriteFailure::None, nullptr},
-    {ETable::Loudspeakers, ECondition::Always, false, EWriteFailure::None, nullptr},
-    {ETable::TimeSettings, ECondition::Always, false, EWriteFailure::ZeroIsNoLink,
-     "Не могу записать временные установки, нет связи с АТС."},
-    {ETable::GlobalPhoneBook, ECondition::Always, true, EWriteFailure::NegativeIsFailure,
-     "Не могу записать общую записную книжку, нет связи с АТС."},
-    {ETable::Flash, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать таблицу flash-установок, нет связи с АТС."},
-    {ETable::ProgramNumbers, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать таблицу программных номеров, нет связи с АТС."},
-    {ETable::Redirections, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать таблицу переадресаций, нет связи с АТС."},
-    {ETable::RoutingTables, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать таблици наведения, нет связи с АТС."},
-    {ETable::Groups, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать групповые установки, нет связи с АТС."},
-    {ETable::SubscriberLines, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать таблицу АЛ, нет связи с АТС."},
-    {ETable::TrunkLines, ECondition::Always, false, EWriteFailure::NegativeIsFailure,
-     "Не могу записать таблицу СЛ, нет связи с АТС."},
-    {ETable::GroupPhoneBooks, ECondition::Always, true, EWriteFailure::NegativeIsFailure,
-     "Не могу записать групповые зап. книжки, нет связи с АТС."},
-    {ETable::BlackWhiteLists, ECondition::BlackWhiteLists, false,
-     EWriteFailure::NegativeIsFailure,
-     "Не могу записать черно-белые зап. книжки, нет связи с АТС."},
+    {ETable::QuickConferences, ECondition::QuickConferences, false, EWriteFailure::None, nullptr,
+     -1},
+    {ETable::SystemSettings, ECondition::Always, false, EWriteFailure::None, nullptr, 0},
+    {ETable::StaButtons, ECondition::Always, true, EWriteFailure::None, nullptr, -1},
+    {ETable::DoorPhones, ECondition::Always, false, EWriteFailure::None, nullptr, -2},
+    {ETable::Loudspeakers, ECondition::Always, false, EWriteFailure::None, nullptr, -2},
+    {ETable::TimeSettings, ECondition::Always, false, EWriteFailure::NotPositive,
+     "Не могу записать временные установки, нет связи с АТС.", 0},
+    {ETable::GlobalPhoneBook, ECondition::Always, true, EWriteFailure::Negative,
+     "Не могу записать общую записную книжку, нет связи с АТС.", -1},
+    {ETable::Flash, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать таблицу flash-установок, нет связи с АТС.", -1},
+    {ETable::ProgramNumbers, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать таблицу программных номеров, нет связи с АТС.", -1},
+    {ETable::Redirections, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать таблицу переадресаций, нет связи с АТС.", -1},
+    {ETable::RoutingTables, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать таблици наведения, нет связи с АТС.", -2},
+    {ETable::Groups, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать групповые установки, нет связи с АТС.", -1},
+    {ETable::SubscriberLines, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать таблицу АЛ, нет связи с АТС.", -1},
+    {ETable::TrunkLines, ECondition::Always, false, EWriteFailure::Negative,
+     "Не могу записать таблицу СЛ, нет связи с АТС.", -1},
+    {ETable::GroupPhoneBooks, ECondition::Always, true, EWriteFailure::Negative,
+     "Не могу записать групповые зап. книжки, нет связи с АТС.", -1},
+    {ETable::BlackWhiteLists, ECondition::BlackWhiteLists, false, EWriteFailure::Negative,
+     "Не могу записать черно-белые зап. книжки, нет связи с АТС.", -1},
 }};
 
-bool Holds(ECondition c, const TMainClass& session, const TTableVerRWFlags& flags) {
-    switch (c) {
-        case ECondition::Always: return true;
-        case ECondition::QuickConferences: return flags.QuickConferences();
-        case ECondition::QuickConferencesOnLargeModel:
-            return flags.QuickConferences() && session.IsCedarOrDogwood();
-        case ECondition::BlackWhiteLists: return flags.BlackWhiteLists();
+bool ShowsMessage(const TWriteStep& step, int result) {
+    switch (step.Failure) {
+        case EWriteFailure::None:
+            return false;
+        case EWriteFailure::NotPositive:
+            return result <= 0;
+        case EWriteFailure::Negative:
+            return result < 0;
     }
     return false;
 }
 
-void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// The station did not take the table: the link was gone, every attempt was refused (-5), or
+// the STA buttons' mode command was refused (-4). Other results (nothing to send) are not
+// failures.
+bool NotAccepted(const TWriteStep& step, int result) {
+    return ShowsMessage(step, result) || result == step.NoLink || result == -5 || result == -4;
+}
+
+// A table read that came back without the table: timed out, or no link. "None of the items"
+// (-2) is an empty table, not a failure.
+bool ReadFailed(int result) {
+    return result < 0 && result != -2;
+}
+
+bool Holds(ECondition c, const TMainClass& session, const TTableVerRWFlags& flags) {
+    switch (c) {
+        case ECondition::Always:
+            return true;
+        case ECondition::QuickConferences:
+            return flags.QuickConferences();
+        case ECondition::QuickConferencesOnLargeModel:
+            return flags.QuickConferences() && session.IsCedarOrDogwood();
+        case ECondition::BlackWhiteLists:
+            return flags.BlackWhiteLists();
+    }
+    return false;
+}
+
+void Wait(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 int CheckLinkThreeTimes(TMainClass& session) {
     Wait(200);
@@ -122,14 +158,15 @@ void StatusTimeout(TMainClass& session, const char* message) {
 
 }  // namespace
 
-int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store) {
+int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store,
+            std::vector<ETable>* failed) {
+    if (failed != nullptr) failed->clear();
     if (CheckLinkThreeTimes(session) < 0) return -1;
     std::optional<TSavedIdentity> saved;
     if (session.Identified)
-        saved = TSavedIdentity{session.IdBuffer,       session.IdRawLength,
-                               session.IdDecodedLength, session.Key,
-                               session.Identity,       session.CallAccounting,
-                               session.CallAccountingLength};
+        saved = TSavedIdentity{
+            session.IdBuffer, session.IdRawLength,    session.IdDecodedLength,     session.Key,
+            session.Identity, session.CallAccounting, session.CallAccountingLength};
     session.ReadIdentification(false);
     session.ReadCallAccountingStatus();
     session.DecodeIdentification(true);
@@ -139,8 +176,9 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store) {
 
     if (flags.QuickConferences() && session.IsCedarOrDogwood() &&
         session.ReadConferenceParameters() == -5)
-        StatusTimeout(session, "Не могу прочитать таблицу параметров конференций. Выход по "
-                               "time-out. Программа будет закрыта.");
+        StatusTimeout(session,
+                      "Не могу прочитать таблицу параметров конференций. Выход по "
+                      "time-out. Программа будет закрыта.");
     if (!flags.VersionSupported()) {
         if (saved) {
             // The previous station stays shown exactly as it was decoded.
@@ -158,12 +196,14 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store) {
     }
     const int defaults = session.ReadTimeDefaults();
     if (defaults == -5)
-        StatusTimeout(session, "Не могу прочитать таблицу умолчаний врем. установок. Выход по "
-                               "time-out. Программа будет закрыта.");
+        StatusTimeout(session,
+                      "Не могу прочитать таблицу умолчаний врем. установок. Выход по "
+                      "time-out. Программа будет закрыта.");
     DecodeTimeDefaults(session, store);
     if (session.ReadHardwareConfiguration() == -5)
-        StatusTimeout(session, "Не могу прочитать таблицу состава АТС. Выход по time-out. "
-                               "Программа будет закрыта.");
+        StatusTimeout(session,
+                      "Не могу прочитать таблицу состава АТС. Выход по time-out. "
+                      "Программа будет закрыта.");
     DecodeComposition(session, store);
     BuildPorts(store);
 
@@ -175,7 +215,9 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store) {
             const TTableCodec* codec = FindCodec(step.Table);
             if (codec != nullptr && store.Selected(step.Table) &&
                 Holds(step.Condition, session, flags)) {
-                if (codec->Read(session) == -5) session.Dialogs.Message(codec->ReadTimeout, "Ошибка");
+                const int result = codec->Read(session);
+                if (result == -5) session.Dialogs.Message(codec->ReadTimeout, "Ошибка");
+                if (failed != nullptr && ReadFailed(result)) failed->push_back(step.Table);
                 if (step.Decode) codec->Decode(session, store);
             }
             progress.StepIt();
@@ -186,7 +228,16 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store) {
     return 1;
 }
 
-int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store) {
+bool ReadAllCovers(const TMainClass& session, ETable t) {
+    const TTableVerRWFlagsPtr flags = session.VerFlags ? session.VerFlags : session.BuildVerFlags();
+    for (const TReadStep& step : kReadOrder)
+        if (step.Table == t) return Holds(step.Condition, session, *flags);
+    return false;
+}
+
+int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
+             std::vector<ETable>* failed) {
+    if (failed != nullptr) failed->clear();
     const std::string fileVersion = session.Identity.Version;
     session.VerFlags = session.BuildVerFlags();
     progress.SetMinimum(0);
@@ -196,11 +247,12 @@ int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store) {
     session.ReadIdentification(false);
     session.DecodeIdentification(true);
     const TTableVerRWFlags& flags = *session.VerFlags;
-    bool failed = false;
+    bool messageShown = false;
     for (const TWriteStep& step : kWriteOrder) {
         progress.StepIt();
         const TTableCodec* codec = FindCodec(step.Table);
-        if (codec == nullptr || !store.Selected(step.Table) || !Holds(step.Condition, session, flags))
+        if (codec == nullptr || !store.Selected(step.Table) ||
+            !Holds(step.Condition, session, flags))
             continue;
         if (step.Table == ETable::StaButtons &&
             TBroadcaster::CompareVersions(fileVersion, session.Identity.Version) != 1) {
@@ -211,16 +263,15 @@ int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store) {
         } else {
             if (step.EncodeFirst) codec->Encode(session, store);
             const int result = codec->Write(session);
-            const bool bad = (step.Failure == EWriteFailure::ZeroIsNoLink && result == 0) ||
-                             (step.Failure == EWriteFailure::NegativeIsFailure && result < 0);
-            if (bad) {
+            if (ShowsMessage(step, result)) {
                 session.Dialogs.Message(step.Message, "Ошибка");
-                failed = true;
+                messageShown = true;
             }
+            if (failed != nullptr && NotAccepted(step, result)) failed->push_back(step.Table);
         }
         session.SetChanged(step.Table, false);
     }
-    return failed ? -1 : 1;
+    return messageShown ? -1 : 1;
 }
 
 }  // namespace zarnik

@@ -1,8 +1,13 @@
 #include "model/names_list.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <optional>
 
+#include "model/broadcaster.h"
+#include "model/data_stream.h"
+#include "model/port.h"
 #include "platform/file_system.h"
 
 namespace zarnik {
@@ -57,6 +62,15 @@ bool WriteList(const std::string& path, const std::vector<std::string>& names) {
     return WriteFileAtomically(path, JoinLines(names));
 }
 
+// The port number of a grid row: decimal digits only, as the window writes them.
+std::optional<int> PortNumberOf(const std::string& text) {
+    int number = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (error != std::errc() || stop != end || text.empty()) return std::nullopt;
+    return number;
+}
+
 }  // namespace
 
 TNamesList::TNamesList(const std::string& baseDir) : BaseDir(AbsoluteDir(baseDir)) {
@@ -103,6 +117,29 @@ int TNamesList::Set(TList& list, int index, const std::string& name) {
     if (index < 0 || static_cast<std::size_t>(index) >= list.Names.size()) return -1;
     list.Names[static_cast<std::size_t>(index)] = OneLine(name);
     return WriteList(list.Path, list.Names) ? 0 : -1;
+}
+
+int TNamesList::SaveProgramNumbers(TDataStream& store, const TProgramNumberGrid& grid) {
+    IoFailed = false;
+    bool named = false;
+    for (std::size_t row = 1; row < grid.size(); ++row) {
+        const TProgramNumberRow& cells = grid[row];
+        const std::optional<int> number = PortNumberOf(cells[kPrgGridPortColumn]);
+        if (!number) continue;
+        const TPortPtr port = FindPort(store, *number);
+        if (!port) continue;
+        const int line =
+            TBroadcaster::GetLineNumFromPortNum(store.Model, std::to_string(port->Number));
+        const long index = static_cast<long>(line) - 1;
+        if (index >= 0 && static_cast<std::size_t>(index) < PortNames.Names.size()) {
+            PortNames.Names[static_cast<std::size_t>(index)] = OneLine(cells[kPrgGridNameColumn]);
+            named = true;
+        }
+        port->AlData->AL_PrgNum = cells[kPrgGridNumberColumn];
+    }
+    // One rewrite for the whole grid: the file ends up as a Set per row would leave it.
+    if (named && !WriteList(PortNames.Path, PortNames.Names)) IoFailed = true;
+    return 1;
 }
 
 const TNamesList::TList* TNamesList::Book(int book) const {

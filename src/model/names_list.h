@@ -10,6 +10,18 @@
 
 namespace zarnik {
 
+struct TDataStream;
+
+// The program-number window's grid as its texts stand (Windows-1251, like the store's): a
+// heading row, then one row per line with the port number, the group, the program number and
+// the line's name.
+inline constexpr std::size_t kPrgGridPortColumn = 0;
+inline constexpr std::size_t kPrgGridGroupColumn = 1;
+inline constexpr std::size_t kPrgGridNumberColumn = 2;
+inline constexpr std::size_t kPrgGridNameColumn = 3;
+using TProgramNumberRow = std::array<std::string, 4>;
+using TProgramNumberGrid = std::vector<TProgramNumberRow>;
+
 class TNamesList {
   public:
     static constexpr int GroupExtNumBooks = 20;
@@ -41,6 +53,14 @@ class TNamesList {
     int SetGroupExtNumName(int book, int index, const std::string& name);
     int SetNavedenName(int index, const std::string& name);
     int SetConfName(int index, const std::string& name);
+
+    // Takes the program-number window's grid into the store and the names: for every row after
+    // the heading, the port named in column 0 gets the program number of column 2 (the empty
+    // text when there is none) and the line's name becomes column 3. Rows whose port is not a
+    // line of the store are skipped. Lines whose index lies outside the names list keep no
+    // name, as SetPortName would. The names file is rewritten once, not once per row.
+    // Returns 1.
+    int SaveProgramNumbers(TDataStream& store, const TProgramNumberGrid& grid);
 
     const std::string& GetBaseDir() const { return BaseDir; }
     // Whether a names file could not be read or created while loading; every Set clears it.

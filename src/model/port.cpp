@@ -93,11 +93,22 @@ int BuildPorts(TDataStream& store) {
     return result;
 }
 
+bool IsLinePort(const TPort& port) {
+    switch (port.Type) {
+        case kPortTypeSubscriber:
+        case kPortTypeTrunk:
+        case kPortTypeSta:
+        // A subscriber line stays a subscriber line when a door phone or a loudspeaker channel
+        // is attached to it: its program number and line settings still belong to it.
+        case kPortTypeAttachedDoorPhone:
+        case kPortTypeAttachedLoudspeaker: return true;
+        default: return false;
+    }
+}
+
 TPortPtr FindPort(const TDataStream& store, int number) {
     for (const TPortPtr& p : store.Ports) {
-        if (p->Number != number) continue;
-        if (p->Type == kPortTypeSta || p->Type == kPortTypeSubscriber || p->Type == kPortTypeTrunk)
-            return p;
+        if (p->Number == number && IsLinePort(*p)) return p;
     }
     return nullptr;
 }

@@ -36,7 +36,11 @@ inline constexpr std::int16_t kPortTypeAttachedLoudspeaker = 13;
 // -1 the model is of neither family.
 int BuildPorts(TDataStream& store);
 
-// The first subscriber-line, trunk-line or system-phone port with that number, or null.
+// A port that carries a line: subscriber line (also one with a door phone or a loudspeaker
+// channel attached), trunk line or system phone. Door-phone places and empty places do not.
+bool IsLinePort(const TPort& port);
+
+// The first line port (IsLinePort) with that number, or null.
 TPortPtr FindPort(const TDataStream& store, int number);
 
 }  // namespace zarnik

@@ -234,4 +234,15 @@ TSimStation MakeBuiltinStation(const std::string& model, bool secondUnit) {
     return station;
 }
 
+TSimStation MakeBuiltinStation(const std::string& model, bool secondUnit,
+                               const std::string& version) {
+    TSimStation station = MakeBareBuiltinStation(model, secondUnit);
+    if (!ParseVersionText(version, station.Identity.VersionMajor,
+                          station.Identity.VersionMinorByte))
+        throw std::invalid_argument("malformed working-program version");
+    FitTimeDefaultsToVersion(station);
+    AddTableImages(station);
+    return station;
+}
+
 }  // namespace zarnik::sim

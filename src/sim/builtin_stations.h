@@ -14,6 +14,10 @@ namespace zarnik::sim {
 // secondUnit fills the Cedar's slots of the second unit (above 5) with boards.
 // The result already carries its table images (AddTableImages).
 TSimStation MakeBuiltinStation(const std::string& model, bool secondUnit);
+// The same with another working-program version ("24,3"): the time defaults and the tables are
+// shaped for it. Throws std::invalid_argument for a malformed version as for a model.
+TSimStation MakeBuiltinStation(const std::string& model, bool secondUnit,
+                               const std::string& version);
 // The same without table images, for a caller that changes the identity first and then calls
 // AddTableImages once: building the images is by far the slowest step.
 TSimStation MakeBareBuiltinStation(const std::string& model, bool secondUnit);

@@ -2,14 +2,17 @@
 // end-to-end tests. The program connects to the link path as it would to a serial port.
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/text_1251.h"
 #include "sim/builtin_stations.h"
 #include "sim/sim_server.h"
 #include "sim/sim_station.h"
+#include "sim/station_images.h"
 
 namespace {
 
@@ -17,6 +20,8 @@ using zarnik::sim::TServerOptions;
 using zarnik::sim::TSimStation;
 
 struct TStationOptions {
+    std::string From;  // a configuration file to serve instead of a built-in station
+    std::string SaveOnExit;
     std::string Model = "Cedar";
     bool SecondUnit = false;
     std::optional<std::string> Version;
@@ -29,14 +34,26 @@ struct TStationOptions {
     std::optional<int> ProbeAnswer;
     double Corrupt = 0.0;
     int RefuseAcks = 0;
+    std::vector<std::string> SilentFor;
+    std::vector<std::string> CorruptFor;
 };
 
 void AddStationOptions(CLI::App& app, TStationOptions& s) {
+    auto* from = app.add_option("--from", s.From,
+                                "serve the configuration in this .ats file: its identification,\n"
+                                "time defaults, composition, conference parameters and tables;\n"
+                                "--serial, --name, --key, --time-unit and --units apply on top");
+    app.add_option("--save-on-exit", s.SaveOnExit,
+                   "on SIGINT or SIGTERM, write what the station holds to this .ats\n"
+                   "file (written beside it, then renamed into place)");
     app.add_option("--model", s.Model, "station model")
         ->check(CLI::IsMember({"Alder", "Birch", "Cedar", "Dogwood"}))
-        ->capture_default_str();
-    app.add_flag("--second-unit", s.SecondUnit, "Cedar: fit boards in the second unit's slots");
+        ->capture_default_str()
+        ->excludes(from);
+    app.add_flag("--second-unit", s.SecondUnit, "Cedar: fit boards in the second unit's slots")
+        ->excludes(from);
     app.add_option("--version", s.Version, "working-program version, e.g. 24,8")
+        ->excludes(from)
         ->check([](const std::string& text) {
             std::uint8_t major = 0;
             std::uint8_t minor = 0;
@@ -52,6 +69,14 @@ void AddStationOptions(CLI::App& app, TStationOptions& s) {
     app.add_option("--units", s.Units, "number of units")->check(CLI::Range(1, 3));
 }
 
+const CLI::Validator kRequestCode(
+    [](const std::string& text) {
+        return zarnik::sim::ParseRequestKey(text)
+                   ? std::string()
+                   : std::string("expected a request code in hex, e.g. 08, 4C or 40.09");
+    },
+    "CODE");
+
 void AddFaultOptions(CLI::App& app, TStationOptions& s, TServerOptions& server) {
     app.add_option("--seed", server.Seed, "seed of the fault generators");
     app.add_flag("--silent", s.Silent, "never answer anything");
@@ -63,6 +88,14 @@ void AddFaultOptions(CLI::App& app, TStationOptions& s, TServerOptions& server) 
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--refuse-acks", s.RefuseAcks, "refuse the next N table writes")
         ->check(CLI::NonNegativeNumber);
+    app.add_option("--silent-for", s.SilentFor,
+                   "take requests of CODE whole but never answer them; CODE in hex\n"
+                   "as the statistics name it: 08, 4C, 40.09, C0.0A. Repeatable")
+        ->check(kRequestCode);
+    app.add_option("--corrupt-for", s.CorruptFor,
+                   "answer requests of CODE (as for --silent-for) always with a\n"
+                   "wrong checksum. Repeatable")
+        ->check(kRequestCode);
 }
 
 std::uint8_t UnitBits(int units) {
@@ -72,10 +105,8 @@ std::uint8_t UnitBits(int units) {
     return 0x01;
 }
 
-TSimStation BuildStation(const TStationOptions& s, std::uint32_t seed) {
-    TSimStation station = zarnik::sim::MakeBareBuiltinStation(s.Model, s.SecondUnit);
+void ApplyIdentityOverrides(const TStationOptions& s, TSimStation& station) {
     zarnik::sim::TSimIdentity& id = station.Identity;
-    if (s.Version) zarnik::sim::ParseVersionText(*s.Version, id.VersionMajor, id.VersionMinorByte);
     if (s.Serial) id.Serial = static_cast<std::uint16_t>(*s.Serial);
     if (s.Name) {
         id.Name = zarnik::Utf8ToCp1251(*s.Name);
@@ -86,18 +117,56 @@ TSimStation BuildStation(const TStationOptions& s, std::uint32_t seed) {
     if (s.Key) id.Key = static_cast<std::uint8_t>(*s.Key);
     if (s.TimeUnit) id.TimeUnit = static_cast<std::uint8_t>(*s.TimeUnit);
     if (s.Units) id.UnitBits = UnitBits(*s.Units);
+}
 
-    // Blocks whose shape follows the identity are rebuilt for the identity now in force.
-    zarnik::sim::FitTimeDefaultsToVersion(station);
-    zarnik::sim::AddTableImages(station);
-
+void ApplyFaults(const TStationOptions& s, std::uint32_t seed, TSimStation& station) {
     station.Faults.Silent = s.Silent;
     if (s.ProbeAnswer) station.Faults.ProbeAnswer = static_cast<std::uint8_t>(*s.ProbeAnswer);
     station.Faults.CorruptChecksum = s.Corrupt;
     station.Faults.RefuseAcks = s.RefuseAcks;
+    for (const std::string& code : s.SilentFor)
+        station.Faults.SilentFor.insert(*zarnik::sim::ParseRequestKey(code));
+    for (const std::string& code : s.CorruptFor)
+        station.Faults.CorruptFor.insert(*zarnik::sim::ParseRequestKey(code));
     station.Faults.Seed = seed;
     station.Reseed();
+}
+
+TSimStation BuildStation(const TStationOptions& s) {
+    TSimStation station = zarnik::sim::MakeBareBuiltinStation(s.Model, s.SecondUnit);
+    if (s.Version)
+        zarnik::sim::ParseVersionText(*s.Version, station.Identity.VersionMajor,
+                                      station.Identity.VersionMinorByte);
+    ApplyIdentityOverrides(s, station);
+    // Blocks whose shape follows the identity are rebuilt for the identity now in force.
+    zarnik::sim::FitTimeDefaultsToVersion(station);
+    zarnik::sim::AddTableImages(station);
     return station;
+}
+
+// The first line of what the load flow said, for a one-line complaint.
+std::string FirstLine(const std::string& text) {
+    const std::string line = text.substr(0, text.find('\n'));
+    return line.empty() ? "the file was refused" : line;
+}
+
+// A station from a configuration file; nullopt (message on stderr) when the file is refused.
+std::optional<TSimStation> StationFromFile(const TStationOptions& s) {
+    TSimStation station;
+    std::string why;
+    if (!zarnik::sim::LoadStationFromFile(s.From, station, &why)) {
+        std::cerr << "zarnik-sim: cannot serve " << s.From << ": " << FirstLine(why) << '\n';
+        return std::nullopt;
+    }
+    // The overrides change the identity only; the tables stay exactly as the file holds them.
+    ApplyIdentityOverrides(s, station);
+    return station;
+}
+
+bool SaveDirectoryExists(const std::string& path) {
+    const std::filesystem::path dir = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    return dir.empty() || std::filesystem::is_directory(dir, ec);
 }
 
 }  // namespace
@@ -112,8 +181,34 @@ int main(int argc, char** argv) {
     app.add_option("--stats", server.StatsFile, "write request and byte counts on exit");
     AddStationOptions(app, stationOptions);
     AddFaultOptions(app, stationOptions, server);
+    app.footer(
+        "Examples:\n"
+        "  zarnik-sim --link /tmp/zarnik/COM3 --model Dogwood\n"
+        "  zarnik-sim --link /tmp/zarnik/COM3 --from dat/office.ats --save-on-exit dat/after.ats\n"
+        "It serves until SIGINT or SIGTERM and then exits with 0. Exit code 1: the station\n"
+        "could not start (a refused --from file, no directory for --save-on-exit, no link) or\n"
+        "--save-on-exit could not be written; bad arguments give CLI11's own non-zero codes.");
     CLI11_PARSE(app, argc, argv);
 
-    TSimStation station = BuildStation(stationOptions, server.Seed);
-    return zarnik::sim::RunServer(station, server, std::cout);
+    // Every refusal comes before the link exists, so nobody connects to a station that is
+    // about to go away.
+    if (!stationOptions.SaveOnExit.empty() && !SaveDirectoryExists(stationOptions.SaveOnExit)) {
+        std::cerr << "zarnik-sim: no directory to write " << stationOptions.SaveOnExit << " into\n";
+        return 1;
+    }
+    std::optional<TSimStation> station = stationOptions.From.empty()
+                                             ? BuildStation(stationOptions)
+                                             : StationFromFile(stationOptions);
+    if (!station) return 1;
+    ApplyFaults(stationOptions, server.Seed, *station);
+
+    const int code = zarnik::sim::RunServer(*station, server, std::cout);
+    if (code != 0 || stationOptions.SaveOnExit.empty()) return code;
+    std::string why;
+    if (!zarnik::sim::SaveStationToFile(*station, stationOptions.SaveOnExit, &why)) {
+        std::cerr << "zarnik-sim: cannot write " << stationOptions.SaveOnExit << ": "
+                  << FirstLine(why) << '\n';
+        return 1;
+    }
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -170,6 +171,10 @@ class TServeLoop {
           DropRng(options.Seed ^ 0x9E3779B9U) {}
 
     void Run(const sigset_t* waitMask) {
+        // Paced bytes leave on timed waits. The default timer slack would let each of them
+        // leave up to 50 us late, and every answer would end that much after the line allows.
+        const int oldSlack = prctl(PR_GET_TIMERSLACK);
+        if (Options.WireRate) prctl(PR_SET_TIMERSLACK, 1UL);
         while (StopRequested == 0) {
             const TSimTime now = std::chrono::steady_clock::now();
             DeliverIncoming(now);
@@ -177,6 +182,8 @@ class TServeLoop {
             if (Trace != nullptr) Trace->Flush();
             Wait(waitMask, now);
         }
+        if (Options.WireRate && oldSlack > 0)
+            prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(oldSlack));
     }
 
     const TLineStats& Stats() const { return Line; }

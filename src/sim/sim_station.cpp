@@ -1,8 +1,10 @@
 #include "sim/sim_station.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ctime>
 #include <stdexcept>
+#include <string_view>
 
 namespace zarnik::sim {
 
@@ -53,6 +55,31 @@ std::uint8_t WireSum(const TBytes& bytes) {
 // Call accounting, hardware list and conference parameters are the station's own report.
 bool IsReadOnlySubTable(std::uint8_t subCode) {
     return subCode == 0x03 || subCode == 0x09 || subCode == 0x12;
+}
+
+std::optional<std::uint16_t> ParseRequestKey(const std::string& text) {
+    const auto hexByte = [](std::string_view part) -> std::optional<std::uint8_t> {
+        if (part.size() > 2 && part[0] == '0' && (part[1] == 'x' || part[1] == 'X'))
+            part.remove_prefix(2);
+        if (part.empty() || part.size() > 2) return std::nullopt;
+        unsigned value = 0;
+        const auto [end, error] =
+            std::from_chars(part.data(), part.data() + part.size(), value, 16);
+        if (error != std::errc() || end != part.data() + part.size()) return std::nullopt;
+        return static_cast<std::uint8_t>(value);
+    };
+    const auto dot = text.find('.');
+    const std::string_view whole(text);
+    const auto code = hexByte(whole.substr(0, dot));
+    if (!code) return std::nullopt;
+    if (dot == std::string::npos) {
+        // 0x40 and 0xC0 alone are no request: the sub-code says which.
+        if (*code == kSubTableRead || *code == kSubTableWrite) return std::nullopt;
+        return *code;
+    }
+    const auto sub = hexByte(whole.substr(dot + 1));
+    if (!sub || (*code != kSubTableRead && *code != kSubTableWrite)) return std::nullopt;
+    return static_cast<std::uint16_t>(*code << 8 | *sub);
 }
 
 int StationDayNumber(int year, int month, int day) {
@@ -113,7 +140,9 @@ TBytes TSimStation::IdentificationPlain() const {
     block[7] = Identity.VersionMajor;
     block[8] = Identity.TrunkLines;
     block[9] = Identity.SubscriberLines;
+    block[10] = Identity.Byte10;
     block[11] = Identity.Key;
+    block[12] = Identity.Byte12;
     block[13] = Identity.TimeUnit;
     PutWord(block, 14, Identity.Serial);
 
@@ -179,7 +208,7 @@ TSimAnswer TSimStation::Feed(std::uint8_t byte, TSimTime now) {
             break;
     }
 
-    if (Faults.Silent) answer.Bytes.clear();
+    if (Faults.Silent || Faults.SilentFor.contains(CurrentRequest)) answer.Bytes.clear();
     Counters.BytesOut += answer.Bytes.size();
     return answer;
 }
@@ -195,6 +224,7 @@ void TSimStation::Reset() {
 void TSimStation::StartRequest(std::uint8_t byte, TBytes& out) {
     Reset();
     Code = byte;
+    CurrentRequest = byte;
     if (byte == kSubTableRead || byte == kSubTableWrite) {
         State = TState::SubCode;  // counted with its sub-code
         return;
@@ -445,9 +475,12 @@ void TSimStation::AnswerConference(int index, TBytes& out) {
 }
 
 std::uint8_t TSimStation::MaybeCorrupt(std::uint8_t checksum) {
-    if (Faults.CorruptChecksum <= 0.0) return checksum;
-    std::uniform_real_distribution<double> chance(0.0, 1.0);
-    if (chance(Rng) >= Faults.CorruptChecksum) return checksum;
+    const bool always = Faults.CorruptFor.contains(CurrentRequest);
+    if (!always) {
+        if (Faults.CorruptChecksum <= 0.0) return checksum;
+        std::uniform_real_distribution<double> chance(0.0, 1.0);
+        if (chance(Rng) >= Faults.CorruptChecksum) return checksum;
+    }
     ++Counters.ChecksumsCorrupted;
     return static_cast<std::uint8_t>(checksum + 1);
 }

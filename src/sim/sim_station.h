@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ struct TSimIdentity {
     std::uint8_t TrunkLines = 0;
     std::uint8_t SubscriberLines = 0;
     std::uint8_t Key = 0x5A;
+    std::uint8_t Byte10 = 0;    // not interpreted by the program, kept as a file gave it
+    std::uint8_t Byte12 = 0;    // likewise
     std::uint8_t TimeUnit = 6;  // seconds per clock tick; 0 is taken as 6
     std::uint16_t Serial = 0;
     std::string Name;  // CP1251, no zero byte
@@ -52,8 +55,17 @@ struct TSimFaults {
     std::optional<std::uint8_t> ProbeAnswer;  // answer the probe with this byte instead of 0x00
     double CorruptChecksum = 0.0;  // probability that a read answer carries a wrong checksum
     int RefuseAcks = 0;            // the next N table writes are refused although well formed
+    // Requests that are taken in whole but never answered, keyed as TSimStats::Requests: the
+    // request code, or code << 8 | sub-code for 0x40 and 0xC0 requests.
+    std::set<std::uint16_t> SilentFor;
+    // Requests whose read answers always carry a wrong checksum, keyed the same way.
+    std::set<std::uint16_t> CorruptFor;
     std::uint32_t Seed = 1;
 };
+
+// "08", "4C", "40.09", "C0.0A" (hex, an optional 0x before each part) as a request key of
+// TSimStats::Requests; nullopt for anything else. The sub-code form is for 0x40 and 0xC0 only.
+std::optional<std::uint16_t> ParseRequestKey(const std::string& text);
 
 struct TSimStats {
     // Key: the request code, or code << 8 | sub-code for 0x40 and 0xC0 requests.
@@ -154,11 +166,15 @@ class TSimStation {
     std::optional<std::uint8_t> ModeValue;
     std::uint8_t PendingMode = 0;
     std::optional<TSimTime> LastByte;
+    std::uint16_t CurrentRequest = 0;  // the request being taken, for the per-request faults
     TSimStats Counters;
     std::mt19937 Rng;
 
     void Reset();
-    void Count(std::uint16_t key) { ++Counters.Requests[key]; }
+    void Count(std::uint16_t key) {
+        CurrentRequest = key;
+        ++Counters.Requests[key];
+    }
     void StartRequest(std::uint8_t byte, TBytes& out);
     void OnSubCode(std::uint8_t byte, TBytes& out);
     void OnIndex(std::uint8_t byte, TBytes& out);

@@ -1,5 +1,7 @@
 #include "sim/station_images.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -13,6 +15,9 @@
 namespace zarnik::sim {
 
 namespace {
+
+// Capacity 2000 records, both counters at 0.
+const TBytes kEmptyCallAccounting{0xD0, 0x07, 0, 0, 0, 0};
 
 // Which image each slot of a table travels as.
 struct TSlotImage {
@@ -162,6 +167,9 @@ void SessionToStation(const TMainClass& session, TSimStation& station) {
     id.VersionMajor = b[7];
     id.TrunkLines = b[8];
     id.SubscriberLines = b[9];
+    id.Byte10 = b[10];
+    id.Key = b[11];  // travels in the clear, so the file keeps the station's own
+    id.Byte12 = b[12];
     id.TimeUnit = b[13];
     id.Serial = static_cast<std::uint16_t>(b[14] | (b[15] << 8));
     id.DoorPhones = b[16];
@@ -171,9 +179,13 @@ void SessionToStation(const TMainClass& session, TSimStation& station) {
     station.TimeDefaults.assign(session.TimeDefaultsRaw.begin(),
                                 session.TimeDefaultsRaw.begin() + session.TimeDefaultsLength);
     station.HardwareList.assign(session.HwList.begin(), session.HwList.begin() + session.HwListLength);
-    // A file carries no board details; describe each board plausibly.
+    // A file carries no board details; describe each fitted board plausibly.
     station.HardwareRecords.clear();
     for (std::size_t i = 0; i < station.HardwareList.size(); ++i) {
+        if (station.HardwareList[i] == 0xFF) {
+            station.HardwareRecords.push_back({0xFF});  // an empty slot has no details
+            continue;
+        }
         const std::uint16_t serial = static_cast<std::uint16_t>(1000 + 17 * i);
         station.HardwareRecords.push_back({station.HardwareList[i], 1, 4, 0xCD, 0x2F,
                                            static_cast<std::uint8_t>(serial & 0xFF),
@@ -222,6 +234,8 @@ bool LoadStationFromFile(const std::string& path, TSimStation& station, std::str
         return false;
     }
     SessionToStation(session, station);
+    // Nor does it carry the call-accounting buffer: a station fresh from a file has an empty one.
+    if (station.CallAccountingStatus.empty()) station.CallAccountingStatus = kEmptyCallAccounting;
     return true;
 }
 
@@ -236,10 +250,20 @@ bool SaveStationToFile(const TSimStation& station, const std::string& path, std:
     TFileList file;
     TTableTicks all;
     all.fill(true);
+    // Written under a fresh name beside the target and renamed over it: the previous file
+    // stays whole until the new one is complete.
+    const std::string temp = path + ".saving" + std::to_string(getpid());
     std::error_code ec;
-    std::filesystem::remove(path, ec);
-    if (!SaveConfiguration(session, store, file, all, path)) {
+    std::filesystem::remove(temp, ec);
+    if (!SaveConfiguration(session, store, file, all, temp)) {
+        std::filesystem::remove(temp, ec);
         if (error) *error = messages.str();
+        return false;
+    }
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        if (error) *error = "cannot rename " + temp + " to " + path + ": " + ec.message();
         return false;
     }
     return true;

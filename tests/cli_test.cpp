@@ -1,0 +1,303 @@
+// zarnik-cli as a technician runs it: the real binary against the real simulator.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/file_test_helpers.h"
+#include "support/sim_process.h"
+
+#ifndef ZARNIK_CLI_PATH
+#error "ZARNIK_CLI_PATH must name the zarnik-cli binary"
+#endif
+
+namespace zarnik {
+namespace {
+
+const std::vector<std::string> kTableKeys{
+    "time",  "system", "book",  "redirect",   "progn", "flash",   "routing", "trunks",
+    "lines", "groups", "doors", "groupbooks", "ggs",   "buttons", "conf",    "bwlist"};
+
+struct TRun {
+    int Code = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Runs zarnik-cli with the working directory `dir` (the --dir of the program) and the port.
+TRun Cli(const test::TScratchDir& dir, const std::string& port,
+         const std::vector<std::string>& args) {
+    std::string command = std::string(ZARNIK_CLI_PATH) + " --dir " + Quoted(dir.Path);
+    if (!port.empty()) command += " --port " + Quoted(port);
+    for (const std::string& a : args) command += " " + Quoted(a);
+    command += " >" + Quoted(dir / "out.txt") + " 2>" + Quoted(dir / "err.txt");
+    const int status = std::system(command.c_str());
+    TRun run;
+    run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Out = test::ReadBytes(dir / "out.txt");
+    run.Err = test::ReadBytes(dir / "err.txt");
+    return run;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A message as the terminal shows it: caption, colon, text.
+bool HasMessage(const std::string& err, const std::string& caption, const std::string& text) {
+    return Has(err, caption + ": " + text + "\n");
+}
+
+bool IsCyrillicUtf8(const std::string& text) {
+    // Lead bytes 0xD0 and 0xD1 carry the Russian letters.
+    return text.find('\xD0') != std::string::npos || text.find('\xD1') != std::string::npos;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(ZARNIK_CLI_PATH)) GTEST_SKIP() << "zarnik-cli not built";
+    }
+    test::TScratchDir Dir;
+};
+
+TEST_F(CliTest, HelpOfEveryCommandGivesItsTableKeysAndTheExitCodes) {
+    for (const char* command : {"info", "read", "write", "dump", "clear", "report"}) {
+        const TRun run = Cli(Dir, "", {command, "--help"});
+        EXPECT_EQ(run.Code, 0) << command;
+        for (const std::string& key : kTableKeys)
+            EXPECT_TRUE(Has(run.Out, "  " + key + " - ")) << command << " lacks " << key;
+        for (const char* code : {"  0  done", "  1  the operation failed", "  2  bad arguments",
+                                 "  3  no link", "  4  the station's working program"})
+            EXPECT_TRUE(Has(run.Out, code)) << command << " lacks " << code;
+    }
+    for (const char* command : {"clock", "new"}) {
+        const TRun run = Cli(Dir, "", {command, "--help"});
+        EXPECT_EQ(run.Code, 0) << command;
+        EXPECT_TRUE(Has(run.Out, "  3  no link")) << command;
+    }
+    const TRun top = Cli(Dir, "", {"--help"});
+    EXPECT_EQ(top.Code, 0);
+    EXPECT_TRUE(Has(top.Out, "Exit codes:"));
+}
+
+TEST_F(CliTest, BadArgumentsEndWithTwoBeforeAnyPortIsTouched) {
+    const std::string nowhere = Dir / "no-such-port";
+    // A missing command, an unknown one, a missing file name, an unknown option.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"fetch"}, {"read"}, {"write"}, {"info", "--colour"}}) {
+        const TRun run = Cli(Dir, nowhere, args);
+        EXPECT_EQ(run.Code, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_TRUE(Has(run.Err, "Ошибка в аргументах командной строки")) << run.Err;
+    }
+    // Unknown table keys, anywhere in the list, are named; nothing is written.
+    for (const char* list : {"lines,nosuch", "nosuch", "lines,", "Lines"}) {
+        const TRun run = Cli(Dir, nowhere, {"read", "-o", Dir / "x.ats", "--tables", list});
+        EXPECT_EQ(run.Code, 2) << list;
+        EXPECT_TRUE(Has(run.Err, "неизвестная таблица")) << run.Err;
+        EXPECT_TRUE(Has(run.Err, "lines, trunks, groups") || Has(run.Err, "time, system"))
+            << "the known keys are listed: " << run.Err;
+        EXPECT_TRUE(run.Out.empty());
+    }
+    EXPECT_EQ(Cli(Dir, nowhere, {"info", "--tables", "bogus"}).Code, 2);
+    EXPECT_EQ(Cli(Dir, nowhere, {"write", Dir / "x.ats", "--tables", "bogus"}).Code, 2);
+    EXPECT_FALSE(std::filesystem::exists(Dir / "x.ats"));
+    // Dates the station's clock cannot hold.
+    for (const char* when : {"2023-02-29 10:00:00", "2024-04-31 10:00:00", "2023-01-01 24:00:00",
+                             "1979-12-31 23:59:59", "2159-12-31 00:00:00", "2023-01-01 10:00",
+                             "2023-01-01 10:00:00x"}) {
+        const TRun run = Cli(Dir, nowhere, {"clock", "--set", when});
+        EXPECT_EQ(run.Code, 2) << when;
+        EXPECT_TRUE(IsCyrillicUtf8(run.Err)) << run.Err;
+    }
+    EXPECT_EQ(Cli(Dir, nowhere, {"clock"}).Code, 2);
+}
+
+TEST_F(CliTest, NoStationEndsWithThreeAndARussianMessage) {
+    const std::string nowhere = Dir / "no-such-port";
+    const std::string file = Dir / "never.ats";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"info"},
+                                               {"info", "--tables"},
+                                               {"read", "-o", file},
+                                               {"write", file},
+                                               {"clock", "--set-now"},
+                                               {"clock", "--set", "2024-02-29 12:00:00"}}) {
+        const TRun run = Cli(Dir, nowhere, args);
+        EXPECT_EQ(run.Code, 3) << args[0];
+        EXPECT_TRUE(HasMessage(run.Err, "Zarnik", nowhere + " : нет связи с АТС.")) << run.Err;
+        EXPECT_TRUE(run.Out.empty()) << run.Out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// One simulated station for the tests that only read it or write back what they read.
+class CliStationTest : public CliTest {
+  protected:
+    static void SetUpTestSuite() {
+        Sim = std::make_unique<test::TSimProcess>(
+            std::vector<std::string>{"--model", "Cedar", "--serial", "4321", "--key", "0x5A"});
+    }
+    static void TearDownTestSuite() { Sim.reset(); }
+    static std::string Port() { return Sim->LinkPath(); }
+    static std::unique_ptr<test::TSimProcess> Sim;
+};
+
+std::unique_ptr<test::TSimProcess> CliStationTest::Sim;
+
+TEST_F(CliStationTest, InfoShowsTheStationAndWithTablesReadsThem) {
+    TRun run = Cli(Dir, Port(), {"clock", "--set", "2024-02-29 12:00:05"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Время в АТС установлено: 2024-02-29 12:00:05\n");
+
+    run = Cli(Dir, Port(), {"info"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    // Six-second ticks: the seconds are cut to a tick; the station's clock has run on since.
+    EXPECT_TRUE(Has(run.Out, "Время в АТС: 2024-02-29 12:0")) << run.Out;
+    EXPECT_TRUE(Has(run.Err, "Время в АТС заметно отличается")) << run.Err;
+    for (const char* line :
+         {"Название АТС : ", "Версия рабочей программы: ", "Заводской номер : 4321\n",
+          "Буфер тарификации соединений. Заполнено ", "Время в АТС: ", "\nCостав АТС\n", "Порты ("})
+        EXPECT_TRUE(Has(run.Out, line)) << line << "\n" << run.Out;
+    // Columns line up by characters, not bytes.
+    EXPECT_TRUE(Has(run.Out, "№   Тип платы  Зав. номер  Версия ПО  Дата прошивки\n")) << run.Out;
+    EXPECT_TRUE(Has(run.Out, "\n1   Kama       ")) << "the composition rows: " << run.Out;
+    EXPECT_TRUE(Has(run.Out, "201 AL  ")) << "the port list: " << run.Out;
+    EXPECT_FALSE(Has(run.Out, "[lines]")) << "info alone reads no table";
+
+    // Only the chosen tables are read and printed.
+    run = Cli(Dir, Port(), {"info", "--tables", "progn,lines"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Out, "Заводской номер : 4321\n"));
+    EXPECT_TRUE(Has(run.Out, "\n[progn] Программные номера\n"));
+    EXPECT_TRUE(Has(run.Out, "\n[lines] Установки АЛ\n"));
+    EXPECT_FALSE(Has(run.Out, "[trunks]"));
+    EXPECT_TRUE(Has(run.Out, "Port=201")) << run.Out;
+
+    // --tables alone reads all sixteen.
+    run = Cli(Dir, Port(), {"info", "--tables"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    for (const std::string& key : kTableKeys) EXPECT_TRUE(Has(run.Out, "\n[" + key + "] ")) << key;
+    EXPECT_FALSE(Has(run.Out, "(нет в этой АТС)")) << "a Cedar of 24,8 has every table";
+
+    run = Cli(Dir, Port(), {"clock", "--set-now"});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+}
+
+TEST_F(CliStationTest, ReadAsksBeforeOverwritingAndWriteSendsTheFileBack) {
+    const std::string file = Dir / "station.ats";
+    TRun run = Cli(Dir, Port(), {"read", "-o", file});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Out, "Модель: Cedar"));
+    EXPECT_TRUE(Has(run.Out, "Записано в " + file));
+    const std::string first = test::ReadBytes(file);
+    ASSERT_GT(first.size(), 200u);
+
+    // Without --yes the question is answered Cancel, and nothing changes.
+    run = Cli(Dir, Port(), {"read", "-o", file, "--tables", "lines"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(Has(run.Err, "Предупреждение: Файл уже существует, перезаписать его? [Отмена]\n"))
+        << run.Err;
+    EXPECT_TRUE(HasMessage(run.Err, "Ошибка", "Файл " + file + " не записан.")) << run.Err;
+    EXPECT_EQ(test::ReadBytes(file), first);
+    EXPECT_FALSE(std::filesystem::exists(Dir / "ats.bak"));
+
+    run = Cli(Dir, Port(), {"--yes", "read", "-o", file, "--tables", "lines"});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Err, "перезаписать его? [OK]"));
+    EXPECT_EQ(test::ReadBytes(Dir / "ats.bak"), first);
+    EXPECT_LT(test::ReadBytes(file).size(), first.size());
+
+    // The full file goes back; the station takes every table.
+    run = Cli(Dir, Port(), {"write", Dir / "ats.bak"});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Out, "Записано в АТС: "));
+    EXPECT_FALSE(Has(run.Err, "Ошибка")) << run.Err;
+
+    // A file that cannot be loaded writes nothing.
+    run = Cli(Dir, Port(), {"write", Dir / "missing.ats"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(HasMessage(run.Err, "Ошибка", "Не смогли открыть файл.")) << run.Err;
+    EXPECT_FALSE(Has(run.Out, "Записано"));
+}
+
+TEST_F(CliTest, ATableTheStationRefusesIsNamedAndFailsTheWrite) {
+    const std::string file = Dir / "cedar.ats";
+    ASSERT_EQ(Cli(Dir, "",
+                  {"new", "--model", "Cedar", "--version", "24.8", "--boards", "Kama", "-o", file})
+                  .Code,
+              0);
+    test::TSimProcess sim({"--model", "Cedar", "--refuse-acks", "5"});
+    TRun run = Cli(Dir, sim.LinkPath(), {"write", file, "--tables", "time"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(
+        HasMessage(run.Err, "Ошибка", "Не могу записать временные установки, нет связи с АТС."))
+        << run.Err;
+    EXPECT_TRUE(
+        HasMessage(run.Err, "Ошибка", "АТС не приняла таблицы: Временные установки (time)."))
+        << run.Err;
+    EXPECT_FALSE(Has(run.Out, "Записано"));
+    // The refusals are used up: the same write now goes through.
+    run = Cli(Dir, sim.LinkPath(), {"write", file, "--tables", "time"});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+}
+
+TEST_F(CliTest, ATableThatIsNotReadIsNamedAndNoFileIsWritten) {
+    // Every answer to the time settings' request (0x09) carries a wrong checksum.
+    test::TSimProcess sim({"--model", "Cedar", "--corrupt-for", "09"});
+    const std::string file = Dir / "partial.ats";
+    TRun run = Cli(Dir, sim.LinkPath(), {"read", "-o", file, "--tables", "time,system"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(HasMessage(run.Err, "Ошибка",
+                           "Не могу прочитать таблицу временных установок. Выход по time-out"))
+        << run.Err;
+    EXPECT_TRUE(HasMessage(run.Err, "Ошибка",
+                           "Не считаны таблицы: Временные установки (time). Файл не записан."))
+        << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(file));
+    // info prints what did come, and fails as well.
+    run = Cli(Dir, sim.LinkPath(), {"info", "--tables", "time,system"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(Has(run.Out, "\n[system] ")) << run.Out;
+    EXPECT_TRUE(HasMessage(run.Err, "Ошибка", "Не считаны таблицы: Временные установки (time)."))
+        << run.Err;
+}
+
+TEST_F(CliTest, AStationOfTwoUnitsIsShownButNotRead) {
+    test::TSimProcess sim({"--model", "Cedar", "--units", "2"});
+    EXPECT_EQ(Cli(Dir, sim.LinkPath(), {"info"}).Code, 0);
+    const TRun run = Cli(Dir, sim.LinkPath(), {"read", "-o", Dir / "two.ats"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(
+        HasMessage(run.Err, "Ошибка", "АТС состоит из 2 блоков: таблицы такой АТС не считываются."))
+        << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(Dir / "two.ats"));
+}
+
+TEST_F(CliTest, AnUnsupportedWorkingProgramEndsWithFour) {
+    test::TSimProcess sim({"--model", "Cedar", "--version", "23,1"});
+    TRun run = Cli(Dir, sim.LinkPath(), {"read", "-o", Dir / "old.ats"});
+    EXPECT_EQ(run.Code, 4);
+    EXPECT_TRUE(HasMessage(run.Err, "Zarnik",
+                           "Zarnik_M работает с версиями рабочей программы от 22.9 и выше."))
+        << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(Dir / "old.ats"));
+    // Nothing is written to it either: the file is not even opened.
+    run = Cli(Dir, sim.LinkPath(), {"write", Dir / "missing.ats"});
+    EXPECT_EQ(run.Code, 4);
+    EXPECT_FALSE(Has(run.Err, "Не смогли открыть файл."));
+}
+
+}  // namespace
+}  // namespace zarnik
