@@ -1,6 +1,7 @@
-// The simulator's --wire-rate against a real port: an answer may never come faster than a
+// The simulator's timing against a real port. Paced, an answer may never come faster than a
 // 19200 baud line carries it (timings measured through it would lie), and it should come
 // about as fast as the line allows (or the program would be blamed for the simulator's waits).
+// Unpaced, it comes at once, yet never before the master has had time to purge its input.
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,23 @@ TEST(SimWireRate, UnpacedAnswerIsFarFasterThanTheLine) {
     ASSERT_EQ(a.Length, 240);
     ASSERT_EQ(a.Received, 241);
     EXPECT_LT(a.Total, 244 * kWireByteTime / 2);
+}
+
+// Group phone books are read with a purge right behind the request, as the station link has
+// always done. An unpaced simulator must not answer so fast that the purge eats the answer.
+TEST(SimWireRate, UnpacedAnswerSurvivesAPurgeRightAfterTheRequest) {
+    test::TSimProcess sim({"--model", "Dogwood"});
+    TCommPort port;
+    port.Open(sim.LinkPath());
+    for (int i = 0; i < 1000; ++i) {
+        port.PurgeInput();
+        port.WriteByte(0x58);
+        port.WriteByte(static_cast<std::uint8_t>(i % 20));
+        port.PurgeInput();
+        const int length = port.ReadByteTimeout(500);
+        ASSERT_GE(length, 0) << "answer " << i << " was purged";
+        for (int k = 0; k <= length; ++k) ASSERT_GE(port.ReadByteTimeout(500), 0);
+    }
 }
 
 }  // namespace

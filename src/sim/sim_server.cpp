@@ -171,10 +171,10 @@ class TServeLoop {
           DropRng(options.Seed ^ 0x9E3779B9U) {}
 
     void Run(const sigset_t* waitMask) {
-        // Paced bytes leave on timed waits. The default timer slack would let each of them
-        // leave up to 50 us late, and every answer would end that much after the line allows.
+        // Answers leave on timed waits. The default timer slack would let each byte leave up
+        // to 50 us late, and every answer would end that much after the line allows.
         const int oldSlack = prctl(PR_GET_TIMERSLACK);
-        if (Options.WireRate) prctl(PR_SET_TIMERSLACK, 1UL);
+        prctl(PR_SET_TIMERSLACK, 1UL);
         while (StopRequested == 0) {
             const TSimTime now = std::chrono::steady_clock::now();
             DeliverIncoming(now);
@@ -182,8 +182,7 @@ class TServeLoop {
             if (Trace != nullptr) Trace->Flush();
             Wait(waitMask, now);
         }
-        if (Options.WireRate && oldSlack > 0)
-            prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(oldSlack));
+        if (oldSlack > 0) prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(oldSlack));
     }
 
     const TLineStats& Stats() const { return Line; }
@@ -206,7 +205,12 @@ class TServeLoop {
             Incoming.pop_front();
             const TSimAnswer answer = Station.Feed(p.Byte, p.Due);
             if (Trace != nullptr) Trace->Byte(true, p.Byte, p.Due, answer.RequestStart);
-            for (const std::uint8_t b : answer.Bytes) Outgoing.push_back({b, OutWire.Next(p.Due)});
+            // Even an unpaced line carries an answer no sooner than one byte time after the
+            // byte that asked for it. A master purges its input right after a request; an
+            // answer that came back within microseconds would be purged and the frame lost.
+            const TSimTime earliest = Options.WireRate ? p.Due : p.Due + kWireByteTime;
+            for (const std::uint8_t b : answer.Bytes)
+                Outgoing.push_back({b, OutWire.Next(earliest)});
         }
     }
 

@@ -13,7 +13,9 @@ namespace zarnik::sim {
 
 struct TServerOptions {
     std::string LinkPath;
-    bool WireRate = false;         // pace both directions as a 19200 baud line would
+    // Pace both directions as a 19200 baud line would. Unpaced, bytes go at once, but an
+    // answer still starts one byte time after the request, as it would on any line.
+    bool WireRate = false;
     std::string TraceFile;         // empty: no trace
     std::string StatsFile;         // empty: no statistics
     double DropProbability = 0.0;  // each outgoing byte is lost with this probability
