@@ -26,6 +26,7 @@
 #include "link/main_class.h"
 #include "model/data_stream.h"
 #include "sim/sim_station.h"
+#include "support/pty_station.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -34,29 +35,13 @@ namespace zarnik::test {
 class TLiveStation {
   public:
     explicit TLiveStation(sim::TSimStation station) : Station(std::move(station)) {
-        Master = posix_openpt(O_RDWR | O_NOCTTY);
-        std::array<char, 128> name{};
-        if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0 ||
-            ptsname_r(Master, name.data(), name.size()) != 0)
-            throw std::runtime_error("no pseudo-terminal");
-        SlavePath = name.data();
-        // Held open for the station's life: with no slave open the master side only hangs up.
-        Slave = ::open(SlavePath.c_str(), O_RDWR | O_NOCTTY);
-        termios t{};
-        if (Slave < 0 || tcgetattr(Slave, &t) != 0) throw std::runtime_error("pty slave");
-        cfmakeraw(&t);
-        tcsetattr(Slave, TCSANOW, &t);
         Runner = std::thread([this] { Serve(); });
     }
-    ~TLiveStation() {
-        Stop();
-        ::close(Slave);
-        ::close(Master);
-    }
+    ~TLiveStation() { Stop(); }
     TLiveStation(const TLiveStation&) = delete;
     TLiveStation& operator=(const TLiveStation&) = delete;
 
-    const std::string& Path() const { return SlavePath; }
+    const std::string& Path() const { return Pty.SlavePath; }
 
     // Runs f on the station while no byte is being served.
     template <class F>
@@ -78,15 +63,13 @@ class TLiveStation {
     void Serve() {
         std::array<std::uint8_t, 512> in{};
         while (!Done) {
-            pollfd p{Master, POLLIN, 0};
-            if (poll(&p, 1, 5) <= 0 || (p.revents & POLLIN) == 0) continue;
-            const ssize_t n = ::read(Master, in.data(), in.size());
+            const long n = Pty.ReadSome(in.data(), in.size(), 5);
             if (n <= 0) continue;
             const auto arrived = std::chrono::steady_clock::now();
             sim::TBytes out;
             {
                 const std::lock_guard<std::mutex> hold(Guard);
-                for (ssize_t i = 0; i < n; ++i) {
+                for (long i = 0; i < n; ++i) {
                     const sim::TSimAnswer a = Station.Feed(in[static_cast<std::size_t>(i)],
                                                            std::chrono::steady_clock::now());
                     out.insert(out.end(), a.Bytes.begin(), a.Bytes.end());
@@ -95,19 +78,12 @@ class TLiveStation {
             // A station's answer comes at least a byte time after the request: a master that
             // empties its queue right after sending must never lose the answer to that.
             if (!out.empty()) std::this_thread::sleep_until(arrived + kAnswerDelay);
-            std::size_t sent = 0;
-            while (sent < out.size()) {
-                const ssize_t w = ::write(Master, out.data() + sent, out.size() - sent);
-                if (w <= 0) break;
-                sent += static_cast<std::size_t>(w);
-            }
+            if (!out.empty()) Pty.Write(out);
         }
     }
 
+    TPtyPair Pty;  // before the station's thread starts, after it ends
     sim::TSimStation Station;
-    std::string SlavePath;
-    int Master = -1;
-    int Slave = -1;
     std::mutex Guard;
     std::atomic<bool> Done = false;
     std::thread Runner;

@@ -56,7 +56,13 @@ class TPtyPair {
         return ::read(Master, buffer, size);
     }
     bool Write(const std::vector<std::uint8_t>& bytes) const {
-        return ::write(Master, bytes.data(), bytes.size()) == static_cast<long>(bytes.size());
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const long n = ::write(Master, bytes.data() + sent, bytes.size() - sent);
+            if (n <= 0) return false;
+            sent += static_cast<std::size_t>(n);
+        }
+        return true;
     }
 
     std::string SlavePath;
