@@ -12,26 +12,11 @@
 #include "link/main_class.h"
 #include "model/data_stream.h"
 #include "platform/text_1251.h"
+#include "platform/dialogs_stream.h"
 #include "report/config_report.h"
 
 namespace zarnik {
 namespace {
-
-class TQuietDialogs : public TUserDialogs {
-  public:
-    void Message(const std::string& text, const std::string&) override {
-        std::cerr << text << "\n";
-    }
-    TAnswer Question(const std::string&, const std::string&) override { return TAnswer::Cancel; }
-    std::optional<std::string> OpenFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> SaveFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-};
 
 std::string MakeTempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-bench-XXXXXX").string();
@@ -120,7 +105,7 @@ void FillTables(TMainClass& session, TDataStream& store) {
 
 void BM_FullDogwoodReport(benchmark::State& state) {
     const std::string dir = MakeTempDir();
-    TQuietDialogs dialogs;
+    TStreamDialogs dialogs(std::cerr, false);
     TMainClass session(dialogs, TSessionSetup{dir, false, ""});
     session.Identity.ModelName = "Dogwood";
     session.Identity.Version = "24,8";

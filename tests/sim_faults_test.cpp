@@ -7,6 +7,7 @@
 #include "sim/builtin_stations.h"
 #include "sim/sim_station.h"
 #include "sim/station_images.h"
+#include "support/sim_feed.h"
 #include "support/file_test_helpers.h"
 #include "support/live_station.h"
 #include "support/offline_session.h"
@@ -34,15 +35,7 @@ class SimRequestFaults : public ::testing::Test {
         Station.SetImage({0x0A, -1}, {1, 2, 3});
         Station.SetImage({0x40, 0x00}, {4, 5});
     }
-    TBytes Send(const TBytes& request) {
-        TBytes out;
-        for (const std::uint8_t b : request) {
-            Now += 1ms;
-            const TSimAnswer a = Station.Feed(b, Now);
-            out.insert(out.end(), a.Bytes.begin(), a.Bytes.end());
-        }
-        return out;
-    }
+    TBytes Send(const TBytes& request) { return test::FeedBytes(Station, Now, request); }
     TSimStation Station;
     TSimTime Now{};
 };

@@ -11,6 +11,7 @@
 
 #include "sim/builtin_stations.h"
 #include "sim/sim_server.h"
+#include "support/sim_feed.h"
 #include "support/sim_process.h"
 
 namespace zarnik::sim {
@@ -41,16 +42,7 @@ class SimStationFrames : public ::testing::Test {
         Station.ConferenceParameters = {10, 0, 1, 0, 0};
     }
 
-    // Feeds the bytes one by one, 1 ms apart, and collects everything answered.
-    TBytes Send(const TBytes& request) {
-        TBytes out;
-        for (const std::uint8_t b : request) {
-            Now += 1ms;
-            const TSimAnswer a = Station.Feed(b, Now);
-            out.insert(out.end(), a.Bytes.begin(), a.Bytes.end());
-        }
-        return out;
-    }
+    TBytes Send(const TBytes& request) { return test::FeedBytes(Station, Now, request); }
 
     // code, [index], length, keyed data, checksum of the keyed data.
     static TBytes WriteFrame(TBytes head, const TBytes& plain, int checksumDelta = 0) {
