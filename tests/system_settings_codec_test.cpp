@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "codecs/codecs.h"
-#include "codecs/settings_editing.h"
+#include "editors/settings_editing.h"
 #include "support/offline_session.h"
 
 namespace zarnik {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codecs/codecs.h"
-#include "codecs/settings_editing.h"
+#include "editors/settings_editing.h"
 #include "sim/sim_station.h"
 #include "support/offline_session.h"
 #include "support/pty_station.h"

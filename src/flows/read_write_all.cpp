@@ -236,8 +236,9 @@ bool ReadAllCovers(const TMainClass& session, ETable t) {
 }
 
 int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
-             std::vector<ETable>* failed) {
+             std::vector<ETable>* failed, std::vector<ETable>* written) {
     if (failed != nullptr) failed->clear();
+    if (written != nullptr) written->clear();
     const std::string fileVersion = session.Identity.Version;
     session.VerFlags = session.BuildVerFlags();
     progress.SetMinimum(0);
@@ -248,7 +249,17 @@ int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
     session.DecodeIdentification(true);
     const TTableVerRWFlags& flags = *session.VerFlags;
     bool messageShown = false;
+    // From here a cancel is honoured between tables only.
+    struct TBetweenTables {
+        TFrameEngine& Frames;
+        bool Saved;
+        explicit TBetweenTables(TFrameEngine& f) : Frames(f), Saved(f.StopBetweenFrames) {
+            f.StopBetweenFrames = false;
+        }
+        ~TBetweenTables() { Frames.StopBetweenFrames = Saved; }
+    } betweenTables(session.Frames);
     for (const TWriteStep& step : kWriteOrder) {
+        if (session.Frames.CancelRequested()) return kWriteCancelled;
         progress.StepIt();
         const TTableCodec* codec = FindCodec(step.Table);
         if (codec == nullptr || !store.Selected(step.Table) ||
@@ -267,7 +278,9 @@ int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
                 session.Dialogs.Message(step.Message, "Ошибка");
                 messageShown = true;
             }
-            if (failed != nullptr && NotAccepted(step, result)) failed->push_back(step.Table);
+            const bool refused = NotAccepted(step, result);
+            if (failed != nullptr && refused) failed->push_back(step.Table);
+            if (written != nullptr && !refused) written->push_back(step.Table);
         }
         session.SetChanged(step.Table, false);
     }

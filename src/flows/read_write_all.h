@@ -25,7 +25,13 @@ bool ReadAllCovers(const TMainClass& session, ETable t);
 // When `failed` is given it receives, in write order, every chosen table the station did not
 // take: those reported with a message, and also those whose failure the program shows no
 // message for (the conferences, system-wide settings, STA buttons, door phones and channels).
+//
+// When the session's frame engine has a cancel flag and it is raised, the write stops between
+// two tables and returns kWriteCancelled; `written`, when given, receives in write order every
+// table the station accepted, so the caller can tell what reached the station. The change flags
+// of tables not written stay set.
+inline constexpr int kWriteCancelled = -3;
 int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
-             std::vector<ETable>* failed = nullptr);
+             std::vector<ETable>* failed = nullptr, std::vector<ETable>* written = nullptr);
 
 }  // namespace zarnik

@@ -15,6 +15,7 @@ void TFrameEngine::Pause(int ms) {
 }
 
 bool TFrameEngine::Probe() {
+    CheckCancelled();
     for (int i = 0; i < 2; ++i) {
         Port.PurgeInput();
         Port.WriteByte(0x00);
@@ -53,6 +54,7 @@ bool TFrameEngine::ReadAnswer(std::span<std::uint8_t> out, int& length,
 
 int TFrameEngine::ReadFrame(std::span<const std::uint8_t> request, std::span<std::uint8_t> out,
                             const TReadOptions& options) {
+    CheckCancelled();
     std::fill(out.begin(), out.end(), 0);
     for (int attempt = 0; attempt < options.Attempts; ++attempt) {
         ++Stats.ReadAttempts;
@@ -79,6 +81,7 @@ bool TFrameEngine::AwaitAck(const TWriteOptions& options) {
 
 int TFrameEngine::WriteFrame(std::span<const std::uint8_t> header,
                              std::span<const std::uint8_t> plain, const TWriteOptions& options) {
+    CheckCancelled();
     if (plain.size() > 255) return -5;  // no length byte can announce it
     for (int attempt = 0; attempt < options.Attempts; ++attempt) {
         ++Stats.WriteAttempts;
@@ -104,6 +107,7 @@ int TFrameEngine::WriteFrame(std::span<const std::uint8_t> header,
 }
 
 int TFrameEngine::Query(std::uint8_t parameter, std::span<std::uint8_t> out, int attempts) {
+    CheckCancelled();
     std::fill(out.begin(), out.end(), 0);
     const std::uint8_t keyed = parameter ^ Key;
     for (int attempt = 0; attempt < attempts; ++attempt) {
@@ -124,6 +128,7 @@ int TFrameEngine::Query(std::uint8_t parameter, std::span<std::uint8_t> out, int
 }
 
 bool TFrameEngine::ModeCommand(std::uint8_t value) {
+    CheckCancelled();
     Port.Flush();
     for (int attempt = 0; attempt < 21; ++attempt) {
         Port.WriteByte(0x84);
@@ -141,6 +146,7 @@ bool TFrameEngine::ModeCommand(std::uint8_t value) {
 
 int TFrameEngine::ReadConference(std::uint8_t index, std::uint8_t sizeFactor,
                                  std::span<std::uint8_t> slotData, int attempts) {
+    CheckCancelled();
     std::fill(slotData.begin(), slotData.end(), 0);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         ++Stats.ReadAttempts;
@@ -183,6 +189,7 @@ int TFrameEngine::ReadConference(std::uint8_t index, std::uint8_t sizeFactor,
 int TFrameEngine::WriteConference(std::uint8_t index, std::uint8_t lengthByte,
                                   std::uint8_t memberCount, std::span<const std::uint8_t> members,
                                   int attempts) {
+    CheckCancelled();
     for (int attempt = 0; attempt < attempts; ++attempt) {
         ++Stats.WriteAttempts;
         Port.PurgeInput();

@@ -6,10 +6,12 @@
 // failed. Writes return 1 when acknowledged, -5 after the last attempt. The link check is the
 // caller's business (CheckLink), so that multi-frame tables check once.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <stdexcept>
 
 #include "link/comm_port.h"
 
@@ -37,6 +39,13 @@ struct TFrameStats {
     int ReadFailures = 0;
     int WriteAttempts = 0;
     int WriteFailures = 0;
+};
+
+// Thrown at the start of a frame once the user asked to stop ("Прервать"): a frame is never
+// cut in half, so the line stays in step.
+class ECancelled : public std::runtime_error {
+public:
+    ECancelled() : std::runtime_error("cancelled by the user") {}
 };
 
 class TFrameEngine {
@@ -80,11 +89,21 @@ public:
     // Clock command 0x85 with four plain clock bytes.
     int ClockCommand(std::span<const std::uint8_t, 4> clock, int attempts = 5);
 
+    // Set by whoever runs the exchange where a user may stop it; null: never stops.
+    const std::atomic<bool>* CancelFlag = nullptr;
+    // A write stops between tables only (a table half written is worse than one not written):
+    // the write sequence turns this off and asks CancelRequested itself.
+    bool StopBetweenFrames = true;
+    bool CancelRequested() const { return CancelFlag != nullptr && CancelFlag->load(); }
+
     TFrameStats Stats;
     // Hook for sleeping, so tests of timing can count pauses.
     std::function<void(std::chrono::milliseconds)> Sleep;
 
 private:
+    void CheckCancelled() const {
+        if (StopBetweenFrames && CancelRequested()) throw ECancelled();
+    }
     void Pause(int ms);
     int ReadByte(unsigned ms = kByteWaitMs) { return Port.ReadByteTimeout(ms); }
     // Reads the length, data and checksum of one answer into out; false on any fault.

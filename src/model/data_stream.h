@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/bw_list_record.h"
+#include "model/deep_ptr.h"
 #include "model/conference_record.h"
 #include "model/door_phone_record.h"
 #include "model/group_record.h"
@@ -82,7 +83,7 @@ struct TDataStream {
     std::array<TGGS, kMaxLoudspeakers> Loudspeakers;
     std::uint16_t LoudspeakerCount = 0;
 
-    std::unique_ptr<TGlobalExtNum> GlobalExtNum = std::make_unique<TGlobalExtNum>();
+    TDeepPtr<TGlobalExtNum> GlobalExtNum;
     std::array<TGroupExternNum, kGroupPhoneBooks> GroupExtNums;
     std::array<TGroup, kMaxGroups> Groups;
     std::array<TAL, kMaxSubscriberLines> Lines;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "model/deep_ptr.h"
 #include "model/subscriber_line_record.h"
 #include "model/trunk_line_record.h"
 
@@ -18,8 +19,8 @@ struct TPort {
     std::int16_t Line = 0;    // 1-based line number
     std::int16_t Type = 0;    // 10 AL, 11 SL, 14 STA, 1 door phone, 0 empty; 12 / 13 once attached
     std::int16_t Slot = 0;
-    std::unique_ptr<TAL> AlData = std::make_unique<TAL>();
-    std::unique_ptr<TSL> SlData = std::make_unique<TSL>();
+    TDeepPtr<TAL> AlData;
+    TDeepPtr<TSL> SlData;
 };
 
 using TPortPtr = std::shared_ptr<TPort>;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "codecs/settings_editing.h"
+#include "editors/settings_editing.h"
 #include "codecs/time_settings_codec.h"
 #include "model/broadcaster.h"
 #include "platform/file_system.h"

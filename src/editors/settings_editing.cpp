@@ -1,4 +1,4 @@
-#include "codecs/settings_editing.h"
+#include "editors/settings_editing.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,0 +1,52 @@
+#pragma once
+// A copy of everything a read from the station may change, in the session and in the store,
+// so that a read the user stops leaves the configuration in hand exactly as it was.
+
+#include <array>
+#include <memory>
+
+#include "link/main_class.h"
+#include "model/data_stream.h"
+
+namespace zarnik {
+
+class TConfigSnapshot {
+public:
+    TConfigSnapshot(const TMainClass& session, const TDataStream& store);
+    // Puts session and store back as they were when the snapshot was taken. The port, its name
+    // and the names list are not part of a configuration and are left alone.
+    void Restore(TMainClass& session, TDataStream& store) const;
+
+private:
+    std::uint8_t Key;
+    TIdentity Identity;
+    TTableVerRWFlagsPtr VerFlags;
+    std::array<std::uint8_t, kIdBufferSize> IdBuffer;
+    std::uint16_t IdRawLength;
+    std::uint8_t IdDecodedLength;
+    bool Identified;
+    bool DataPresent;
+    std::array<bool, kTableCount> ChangeFlags;
+    std::array<std::uint8_t, kStatusBlockSize> CallAccounting;
+    std::uint16_t CallAccountingLength;
+    std::array<std::uint8_t, kStatusBlockSize> TimeDefaultsRaw;
+    std::uint16_t TimeDefaultsLength;
+    std::array<std::uint8_t, 5> ConferenceParams;
+    std::array<std::uint8_t, kHwListSize> HwList;
+    std::uint16_t HwListLength;
+    std::array<std::array<std::uint8_t, kHwRecordData + 1>, kHwRecordCount> HwRecords;
+    std::array<TRawArea, kTableCount> Areas;
+    TStationDateTime StationClock;
+    std::unique_ptr<TDataStream> Store;
+};
+
+// A copy of the store that shares nothing it could change: the ports are copied too (the copy's
+// current port is the copy of the original's); the names list, kept on disk, stays shared.
+// A digest of the identification and every table's raw bytes: a configuration whose digest is
+// unchanged holds no edit (a window's commit that changes nothing re-encodes the same bytes).
+std::uint64_t ConfigFingerprint(const TMainClass& session);
+
+std::unique_ptr<TDataStream> CloneStore(const TDataStream& store);
+void CopyStoreInto(const TDataStream& from, TDataStream& to);
+
+}  // namespace zarnik
