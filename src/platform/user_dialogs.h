@@ -10,6 +10,7 @@
 namespace zarnik {
 
 enum class TAnswer { Ok, Cancel };
+enum class TSaveAnswer { Save, Discard, Cancel };
 
 class TUserDialogs {
 public:
@@ -18,6 +19,11 @@ public:
     virtual void Message(const std::string& text, const std::string& caption) = 0;
     // A modal question with OK and Cancel.
     virtual TAnswer Question(const std::string& text, const std::string& caption) = 0;
+    // Save, discard or cancel, asked before unsaved edits would be lost. Where only OK and
+    // Cancel can be offered, OK saves.
+    virtual TSaveAnswer AskSave(const std::string& text, const std::string& caption) {
+        return Question(text, caption) == TAnswer::Ok ? TSaveAnswer::Save : TSaveAnswer::Cancel;
+    }
     // File dialogs; nullopt when the user cancelled.
     virtual std::optional<std::string> OpenFile(const std::string& title,
                                                 const std::string& filter,

@@ -1,0 +1,92 @@
+#include "editors/main_window_rules.h"
+
+namespace zarnik {
+
+const std::array<TPanelBox, kTableCount>& PanelBoxes() {
+    static const std::array<TPanelBox, kTableCount> kBoxes{{
+        {ETable::SubscriberLines, "Установки АЛ"},
+        {ETable::TrunkLines, "Установка СЛ"},
+        {ETable::Groups, "Установки групп"},
+        {ETable::RoutingTables, "Таблицы наведения"},
+        {ETable::SystemSettings, "Общесистемные установки"},
+        {ETable::DoorPhones, "Таблицы домофонов"},
+        {ETable::Loudspeakers, "Таблицы ГГС"},
+        {ETable::Redirections, "Таблица переадресаций"},
+        {ETable::Flash, "Flash установки"},
+        {ETable::GlobalPhoneBook, "Общая записная книжка"},
+        {ETable::GroupPhoneBooks, "Групповые записные книжки"},
+        {ETable::ProgramNumbers, "Программные номера"},
+        {ETable::QuickConferences, "Быстрый сбор конференции"},
+        {ETable::StaButtons, "Таблицы кнопок СТА"},
+        {ETable::TimeSettings, "Временные установки"},
+        {ETable::BlackWhiteLists, "Черно-белая книжка"},
+    }};
+    return kBoxes;
+}
+
+TTableTicks TicksFromPanel(const std::array<bool, kTableCount>& boxes) {
+    TTableTicks ticks{};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        ticks[static_cast<std::size_t>(SelectionIndex(PanelBoxes()[i].Table))] = boxes[i];
+    return ticks;
+}
+
+std::array<bool, kTableCount> PanelFromTicks(const TTableTicks& ticks) {
+    std::array<bool, kTableCount> boxes{};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i] = ticks[static_cast<std::size_t>(SelectionIndex(PanelBoxes()[i].Table))];
+    return boxes;
+}
+
+TTableTicks TicksFromChangeFlags(const TMainClass& session) {
+    TTableTicks ticks{};
+    for (const ETable t : kAllTables)
+        ticks[static_cast<std::size_t>(SelectionIndex(t))] = session.Changed(t);
+    return ticks;
+}
+
+bool MenuEnabled(ECommand c, const TMainClass& session) {
+    switch (c) {
+        case ECommand::CreateFile:
+        case ECommand::LoadFile:
+        case ECommand::ReadStation:
+        case ECommand::Exit:
+        case ECommand::Options:
+        case ECommand::About:
+        case ECommand::Help:
+            return true;
+        case ECommand::Conferences:
+            return session.DataPresent && session.BuildVerFlags()->QuickConferences();
+        case ECommand::BlackWhiteLists:
+            return session.DataPresent && session.BuildVerFlags()->BlackWhiteLists();
+        default:
+            return session.DataPresent;
+    }
+}
+
+bool ToolbarEnabled(ECommand c, const TMainClass& session) {
+    switch (c) {
+        case ECommand::SaveFile:
+        case ECommand::GroupsLines:
+            return session.DataPresent;
+        case ECommand::WriteStation:
+        case ECommand::TrunksBulk:
+            return session.Identified;
+        default:
+            return true;
+    }
+}
+
+std::string PanelCaptions(const std::vector<ETable>& tables) {
+    std::string text;
+    for (const TPanelBox& box : PanelBoxes()) {
+        for (const ETable t : tables) {
+            if (t != box.Table) continue;
+            if (!text.empty()) text += ", ";
+            text += box.Caption;
+        }
+    }
+    return text;
+}
+
+}  // namespace zarnik
