@@ -61,6 +61,23 @@ TAnswer TQtDialogs::Question(const std::string& text, const std::string& caption
     });
 }
 
+TSaveAnswer TQtDialogs::AskSave(const std::string& text, const std::string& caption) {
+    return OnWindowThread([&] {
+        QMessageBox box(QMessageBox::Question, Caption(caption), QString::fromStdString(text),
+                        QMessageBox::NoButton, ParentWindow);
+        QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save) return TSaveAnswer::Save;
+        if (box.clickedButton() == discard) return TSaveAnswer::Discard;
+        return TSaveAnswer::Cancel;
+    });
+}
+
 QString TQtDialogs::QtFilter(const std::string& filter) {
     const QString f = QString::fromStdString(filter);
     const int bar = f.indexOf(QLatin1Char('|'));

@@ -19,6 +19,7 @@ public:
 
     void Message(const std::string& text, const std::string& caption) override;
     TAnswer Question(const std::string& text, const std::string& caption) override;
+    TSaveAnswer AskSave(const std::string& text, const std::string& caption) override;
     std::optional<std::string> OpenFile(const std::string& title, const std::string& filter,
                                         const std::string& initialDir) override;
     std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,

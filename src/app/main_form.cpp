@@ -1,0 +1,845 @@
+#include "app/main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "flows/config_snapshot.h"
+#include "flows/read_write_all.h"
+#include "flows/status_lines.h"
+#include "platform/file_system.h"
+
+#if __has_include("app/about_form.h")
+#include "app/about_form.h"
+#define ZARNIK_HAS_ABOUT 1
+#endif
+#if __has_include("app/clock_form.h")
+#include "app/clock_form.h"
+#define ZARNIK_HAS_CLOCK 1
+#endif
+#if __has_include("app/composition_form.h")
+#include "app/composition_form.h"
+#define ZARNIK_HAS_COMPOSITION 1
+#endif
+#if __has_include("app/help.h")
+#include "app/help.h"
+#define ZARNIK_HAS_HELP 1
+#endif
+#if __has_include("app/options_form.h")
+#include "app/options_form.h"
+#define ZARNIK_HAS_OPTIONS 1
+#endif
+#if __has_include("app/report_form.h")
+#include "app/report_form.h"
+#define ZARNIK_HAS_REPORT 1
+#endif
+#if __has_include("app/system_settings_form.h")
+#include "app/system_settings_form.h"
+#define ZARNIK_HAS_SYSTEM 1
+#endif
+#if __has_include("app/time_settings_form.h")
+#include "app/time_settings_form.h"
+#define ZARNIK_HAS_TIME 1
+#endif
+
+namespace zarnik::app {
+
+namespace {
+
+constexpr const char* kConfigFilter = "Файлы конфигурации мини-АТС|*.ats";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Commands whose windows are not part of this version yet: present in the menus with their
+// enabling rules, but off, and their tooltip says why.
+bool WindowPending(ECommand c) {
+    switch (c) {
+        case ECommand::CreateFile:
+        case ECommand::GroupsLines:
+        case ECommand::TrunksBulk:
+        case ECommand::ProgramNumbers:
+        case ECommand::Redirections:
+        case ECommand::RoutingTables:
+        case ECommand::CrossConnect:
+        case ECommand::Loudspeakers:
+        case ECommand::DoorPhones:
+        case ECommand::StaButtons:
+        case ECommand::Conferences:
+        case ECommand::GlobalPhoneBook:
+        case ECommand::GroupPhoneBooks:
+        case ECommand::BlackWhiteLists:
+        case ECommand::Clearing:
+            return true;
+#ifndef ZARNIK_HAS_ABOUT
+        case ECommand::About:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_CLOCK
+        case ECommand::StationClock:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_COMPOSITION
+        case ECommand::Composition:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_HELP
+        case ECommand::Help:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_OPTIONS
+        case ECommand::Options:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_REPORT
+        case ECommand::Report:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_SYSTEM
+        case ECommand::SystemSettings:
+            return true;
+#endif
+#ifndef ZARNIK_HAS_TIME
+        case ECommand::TimeSettings:
+            return true;
+#endif
+        default:
+            return false;
+    }
+}
+
+// The system's reason for a port that would not open, in the user's words.
+std::string PortReason(const ECommError& e) {
+    switch (e.LastError) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return "нет такого устройства";
+        case EBUSY:
+        case EAGAIN:
+            return "порт занят другой программой";
+        case EACCES:
+        case EPERM:
+            return "нет прав доступа";
+        case ENOTTY:
+        case EISDIR:
+            return "это не последовательный порт";
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
+    : QMainWindow(parent), Options(std::move(options)) {
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    setAccessibleName(windowTitle());
+    QtDialogs = std::make_unique<TQtDialogs>(this);
+    Ctx.Dialogs = Options.Dialogs != nullptr ? Options.Dialogs : QtDialogs.get();
+    Ctx.Worker = &Worker;
+    BuildMenus();
+    BuildToolbar();
+    BuildCentre();
+    PortText = new QLabel(this);
+    PortText->setAccessibleName(QStringLiteral("Порт"));
+    statusBar()->addPermanentWidget(PortText);
+    UpdateCommands();
+    resize(820, 600);
+}
+
+TMainForm::~TMainForm() {
+    // The session closes the port; a flow still waiting cannot be running here, since closing
+    // is refused while the worker is busy.
+    if (Session) Session->OpenClockWindow = nullptr;
+}
+
+QAction* TMainForm::AddCommand(QMenu* menu, ECommand c, const QString& caption) {
+    auto* a = menu->addAction(caption);
+    a->setObjectName(caption.trimmed());
+    if (WindowPending(c))
+        a->setToolTip(QStringLiteral("Окно «%1» ещё не готово: команда появится в следующей "
+                                     "версии программы.")
+                          .arg(caption.trimmed()));
+    connect(a, &QAction::triggered, this, [this, c] { Run(c); });
+    Actions[c] = a;
+    return a;
+}
+
+void TMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setAccessibleName(QStringLiteral("Меню"));
+    QMenu* files = bar->addMenu(QStringLiteral("Файлы и АТС        "));
+    AddCommand(files, ECommand::CreateFile, QStringLiteral("Создать файл"))
+        ->setShortcut(QKeySequence::New);
+    AddCommand(files, ECommand::LoadFile, QStringLiteral("Загрузить из файла"))
+        ->setShortcut(QKeySequence::Open);
+    AddCommand(files, ECommand::SaveFile, QStringLiteral("Записать в файл"))
+        ->setShortcut(QKeySequence::Save);
+    AddCommand(files, ECommand::ReadStation, QStringLiteral("Считать из АТС"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    AddCommand(files, ECommand::WriteStation, QStringLiteral("Записать в АТС"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    AddCommand(files, ECommand::Report, QStringLiteral("Выдать отчет о конфигурации в файл"));
+    files->addSeparator();
+    AddCommand(files, ECommand::Exit, QStringLiteral("Выход"))->setShortcut(QKeySequence::Quit);
+
+    QMenu* lines = bar->addMenu(QStringLiteral("АЛ и СЛ        "));
+    AddCommand(lines, ECommand::GroupsLines, QStringLiteral("Группы, АЛ и СЛ"));
+    AddCommand(lines, ECommand::TrunksBulk, QStringLiteral("Одновременное программирование СЛ"));
+    AddCommand(lines, ECommand::ProgramNumbers, QStringLiteral("Программные номера"));
+    AddCommand(lines, ECommand::Redirections, QStringLiteral("Таблица переадресаций"));
+    AddCommand(lines, ECommand::RoutingTables, QStringLiteral("Таблицы наведения"));
+    AddCommand(lines, ECommand::CrossConnect, QStringLiteral("Программная перекроссировка АЛ и СЛ"));
+
+    QMenu* devices = bar->addMenu(QStringLiteral("ГГС, СТА, Домофоны        "));
+    AddCommand(devices, ECommand::Loudspeakers, QStringLiteral("ГГС"));
+    AddCommand(devices, ECommand::DoorPhones, QStringLiteral("Домофоны"));
+    AddCommand(devices, ECommand::StaButtons, QStringLiteral("Программирование кнопок СТА"));
+    AddCommand(devices, ECommand::Conferences, QStringLiteral("Программирование конференций"));
+
+    QMenu* misc = bar->addMenu(QStringLiteral("Разное        "));
+    AddCommand(misc, ECommand::SystemSettings, QStringLiteral("Общесистемные установки"));
+    AddCommand(misc, ECommand::TimeSettings, QStringLiteral("Временные установки"));
+    AddCommand(misc, ECommand::StationClock, QStringLiteral("Установка времени и даты"));
+    AddCommand(misc, ECommand::GlobalPhoneBook, QStringLiteral("Общая записная книжка"));
+    AddCommand(misc, ECommand::GroupPhoneBooks, QStringLiteral("Групповые записные книжки"));
+    AddCommand(misc, ECommand::BlackWhiteLists, QStringLiteral("Черные и белые списки"));
+    AddCommand(misc, ECommand::Clearing, QStringLiteral("Чистка установок"));
+    AddCommand(misc, ECommand::Composition, QStringLiteral("Состав АТС"));
+
+    QMenu* settings = bar->addMenu(QStringLiteral("Настройки"));
+    AddCommand(settings, ECommand::Options, QStringLiteral("Опции программы"));
+
+    QMenu* help = bar->addMenu(QStringLiteral("     Помощь"));
+    AddCommand(help, ECommand::About, QStringLiteral("О программе"));
+    AddCommand(help, ECommand::Help, QStringLiteral("Справка"))->setShortcut(QKeySequence::HelpContents);
+
+    for (QMenu* m : {files, lines, devices, misc, settings, help}) {
+        m->setAccessibleName(m->title());
+        m->setToolTipsVisible(true);
+        connect(m, &QMenu::aboutToShow, this, &TMainForm::UpdateCommands);
+    }
+    // F10 opens the menu bar, as in other desktop programs.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this, files] {
+        menuBar()->setFocus();
+        menuBar()->setActiveAction(files->menuAction());
+    });
+}
+
+QAction* TMainForm::ToolAction(ECommand c) const {
+    const auto it = ToolActions.find(c);
+    return it == ToolActions.end() ? nullptr : it->second;
+}
+
+void TMainForm::BuildToolbar() {
+    QToolBar* tools = addToolBar(QStringLiteral("Панель инструментов"));
+    tools->setAccessibleName(tools->windowTitle());
+    tools->setMovable(false);
+    tools->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    struct TTool {
+        ECommand Command;
+        QStyle::StandardPixmap Icon;
+    };
+    const TTool kTools[] = {
+        {ECommand::CreateFile, QStyle::SP_FileIcon},
+        {ECommand::LoadFile, QStyle::SP_DialogOpenButton},
+        {ECommand::SaveFile, QStyle::SP_DialogSaveButton},
+        {ECommand::ReadStation, QStyle::SP_ArrowDown},
+        {ECommand::WriteStation, QStyle::SP_ArrowUp},
+        {ECommand::GroupsLines, QStyle::SP_FileDialogDetailedView},
+        {ECommand::TrunksBulk, QStyle::SP_FileDialogListView},
+    };
+    for (const TTool& t : kTools) {
+        const QString caption = Actions.at(t.Command)->text();
+        auto* a = tools->addAction(style()->standardIcon(t.Icon), caption);
+        a->setToolTip(WindowPending(t.Command) ? Actions.at(t.Command)->toolTip() : caption);
+        connect(a, &QAction::triggered, this, [this, c = t.Command] { Run(c); });
+        ToolActions[t.Command] = a;
+        if (QWidget* w = tools->widgetForAction(a)) w->setAccessibleName(caption);
+    }
+}
+
+void TMainForm::BuildCentre() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    auto* lines = new QFrame(central);
+    lines->setFrameShape(QFrame::StyledPanel);
+    auto* linesLayout = new QVBoxLayout(lines);
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+        Lines[i] = new QLabel(lines);
+        Lines[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        linesLayout->addWidget(Lines[i]);
+    }
+    layout->addWidget(lines);
+    ClearStatusLines();
+
+    Stack = new QStackedWidget(central);
+    Home = new QLabel(QStringLiteral("Команды программы — в меню и на панели инструментов: "
+                                     "\"Считать из АТС\", \"Записать в АТС\", \"Загрузить из "
+                                     "файла\", \"Записать в файл\"."),
+                      Stack);
+    static_cast<QLabel*>(Home)->setWordWrap(true);
+    static_cast<QLabel*>(Home)->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    Stack->addWidget(Home);
+    ReadPnl = new TTablePanel({QStringLiteral("Чтение данных из АТС"),
+                               QStringLiteral("Считать из АТС"), true, false},
+                              Stack);
+    WritePnl = new TTablePanel({QStringLiteral("Запись данных в АТС"),
+                                QStringLiteral("Записать в АТС"), true, false},
+                               Stack);
+    LoadPnl = new TTablePanel({QStringLiteral("Чтение данных из файла"),
+                               QStringLiteral("Прочитать файл"), false, true},
+                              Stack);
+    SavePnl = new TTablePanel({QStringLiteral("Запись данных в файл"),
+                               QStringLiteral("Записать в файл"), false, false},
+                              Stack);
+    for (TTablePanel* p : {ReadPnl, WritePnl, LoadPnl, SavePnl}) {
+        Stack->addWidget(p);
+        connect(p, &TTablePanel::leaveRequested, this, &TMainForm::HidePanels);
+        if (p->CancelButton() != nullptr) {
+            Worker.AllowDuringJob(p->CancelButton());
+            connect(p, &TTablePanel::cancelRequested, this, [this] { Worker.RequestCancel(); });
+        }
+    }
+    connect(ReadPnl, &TTablePanel::actionRequested, this, &TMainForm::OnRead);
+    connect(WritePnl, &TTablePanel::actionRequested, this, &TMainForm::OnWrite);
+    connect(LoadPnl, &TTablePanel::actionRequested, this, &TMainForm::OnLoad);
+    connect(SavePnl, &TTablePanel::actionRequested, this, &TMainForm::OnSave);
+    layout->addWidget(Stack, 1);
+    setCentralWidget(central);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!Started) QTimer::singleShot(0, this, &TMainForm::Start);
+}
+
+void TMainForm::Start() {
+    if (Started) return;
+    Started = true;
+    TSessionSetup setup;
+    setup.BaseDir = Options.BaseDir;
+    setup.PortOverride = Options.PortOverride;
+    try {
+        Session = std::make_unique<TMainClass>(*Ctx.Dialogs, setup);
+    } catch (const TExitProgram& e) {
+        // Without its "dat" directory the program cannot keep anything: it ends here.
+        QTimer::singleShot(0, qApp, [code = e.Code] { QCoreApplication::exit(code); });
+        return;
+    }
+    Session->Frames.CancelFlag = Worker.CancelFlag();
+    Session->OpenClockWindow = [this](TMainClass&) {
+        // Asked by the read on the worker: the window opens on the window thread.
+        if (QThread::currentThread() == thread())
+            OpenClockWindow(false);
+        else
+            QMetaObject::invokeMethod(this, [this] { OpenClockWindow(false); },
+                                      Qt::BlockingQueuedConnection);
+    };
+    File = std::make_unique<TFileList>();
+    Ctx.Session = Session.get();
+    Ctx.StartDir = Session->BaseDir;
+    Ctx.Store = std::make_shared<TDataStream>(Session->BaseDir);
+    ShowPortName();
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+
+    EStartChoice choice = EStartChoice::Station;
+    if (Options.StartChoice) {
+        choice = *Options.StartChoice;
+    } else {
+        TStartupChoiceForm form(this);
+        form.exec();
+        choice = form.Choice();
+    }
+    if (choice == EStartChoice::Files)
+        WorkWithFiles();
+    else
+        StartupRead();
+    Q_EMIT startFinished();
+}
+
+void TMainForm::WorkWithFiles() {
+    Session->DataPresent = false;
+    ClearStatusLines();
+    UpdateCommands();
+}
+
+void TMainForm::StartupRead() {
+    if (!Session->Port.IsOpen()) {
+        // The port named in the options could not be opened (already said): nothing to read.
+        Ctx.Dlg().Message("Нет связи со станцией.", "");
+        WorkWithFiles();
+        return;
+    }
+    TReadingProgressForm progressForm(this);
+    Worker.AllowDuringJob(progressForm.CancelButton());
+    connect(&progressForm, &TReadingProgressForm::cancelRequested, this,
+            [this] { Worker.RequestCancel(); });
+    progressForm.show();
+    Ctx.D().TransferFlags.fill(true);
+    TBarProgress progress(progressForm.Bar());
+    const std::optional<int> result = ReadStation(progress);
+    progressForm.close();
+    if (!result) {
+        WorkWithFiles();
+        return;
+    }
+    if (*result == -1) {
+        Session->DataPresent = false;
+        Ctx.Dlg().Message("Нет связи со станцией.", "");
+        UpdateCommands();
+        return;
+    }
+    if (*result == -2) {
+        Ctx.Dlg().Message("Zarnik_M работает с версиями рабочей программы от 22.9 и выше.", "");
+        WorkWithFiles();
+        return;
+    }
+    if (*result < 0) {
+        Ctx.Dlg().Message("Неизвестная ошибка при чтении АТС.", "");
+        WorkWithFiles();
+        return;
+    }
+    Session->DataPresent = true;
+    FillStatusLines();
+    MarkClean();
+    UpdateCommands();
+}
+
+std::optional<int> TMainForm::ReadStation(TProgress& progress) {
+    const TConfigSnapshot before(*Session, Ctx.D());
+    int result = 0;
+    try {
+        Worker.Run([&] { result = ReadAll(*Session, progress, Ctx.D()); });
+        return result;
+    } catch (const ECancelled&) {
+        before.Restore(*Session, Ctx.D());
+        Ctx.Dlg().Message("Чтение прервано. Данные в программе остались прежними.",
+                          "Уведомление");
+    } catch (const TExitProgram&) {
+        // The station stopped answering a status table; its message has been shown. Ending
+        // the program would throw away the configuration in hand, so it stays as it was.
+        before.Restore(*Session, Ctx.D());
+    } catch (const ECommError& e) {
+        before.Restore(*Session, Ctx.D());
+        ShowPortFailure("Нет связи со станцией.", e);
+    }
+    return std::nullopt;
+}
+
+void TMainForm::ShowPortFailure(const std::string& message, const ECommError& e) {
+    std::string text = message;
+    const std::string reason = PortReason(e);
+    text += reason.empty() ? " (ошибка COM-порта, код " + std::to_string(e.Code) + ")"
+                           : " (" + reason + ")";
+    Ctx.Dlg().Message(text, "Ошибка");
+}
+
+// --- commands -------------------------------------------------------------------------
+
+void TMainForm::UpdateCommands() {
+    for (auto& [c, a] : Actions) {
+        const bool on = !WindowPending(c) && Session && MenuEnabled(c, *Session);
+        a->setEnabled(on);
+    }
+    for (auto& [c, a] : ToolActions)
+        a->setEnabled(!WindowPending(c) && Session && ToolbarEnabled(c, *Session));
+}
+
+void TMainForm::Run(ECommand c) {
+    if (Worker.Busy()) return;
+    if (!Session && c != ECommand::Exit) return;
+    // Enabling is recomputed when a menu opens; a shortcut may come before that.
+    if (c != ECommand::Exit && (WindowPending(c) || !MenuEnabled(c, *Session))) return;
+    try {
+        switch (c) {
+            case ECommand::LoadFile:
+                ChooseFileToLoad();
+                break;
+            case ECommand::SaveFile:
+                SavePnl->SetStatus({});
+                ShowPanel(SavePnl);
+                break;
+            case ECommand::ReadStation:
+                ReadPnl->Bar()->setValue(0);
+                ReadPnl->SetStatus({});
+                ShowPanel(ReadPnl);
+                break;
+            case ECommand::WriteStation:
+                OpenWritePanel();
+                break;
+            case ECommand::Exit:
+                close();
+                break;
+            default:
+                OpenWindow(c);
+                break;
+        }
+    } catch (const TExitProgram&) {
+        // Its message has been shown; the configuration in hand is kept.
+    } catch (const ECommError& e) {
+        ShowPortFailure("Ошибка COM-порта.", e);
+    } catch (const std::exception& e) {
+        Ctx.Dlg().Message(e.what(), "Ошибка");
+    }
+    UpdateCommands();
+}
+
+void TMainForm::OpenWindow(ECommand c) {
+    switch (c) {
+#ifdef ZARNIK_HAS_SYSTEM
+        case ECommand::SystemSettings: {
+            TSystemSettingsForm form(Ctx, this);
+            form.exec();
+            break;
+        }
+#endif
+#ifdef ZARNIK_HAS_TIME
+        case ECommand::TimeSettings: {
+            TTimeSettingsForm form(Ctx, this);
+            form.exec();
+            break;
+        }
+#endif
+        case ECommand::StationClock:
+            OpenClockWindow(true);
+            break;
+#ifdef ZARNIK_HAS_COMPOSITION
+        case ECommand::Composition: {
+            TATSComplectForm form(Ctx, this);
+            form.exec();
+            break;
+        }
+#endif
+#ifdef ZARNIK_HAS_REPORT
+        case ECommand::Report: {
+            TReportForm form(Ctx, this);
+            form.exec();
+            break;
+        }
+#endif
+#ifdef ZARNIK_HAS_OPTIONS
+        case ECommand::Options: {
+            TOptionsForm form(Ctx, this);
+            form.exec();
+            ShowPortName();
+            break;
+        }
+#endif
+#ifdef ZARNIK_HAS_ABOUT
+        case ECommand::About: {
+            TAboutForm form(Ctx, this);
+            form.exec();
+            break;
+        }
+#endif
+#ifdef ZARNIK_HAS_HELP
+        case ECommand::Help:
+            OpenHelp(Ctx.StartDir, Ctx.Dlg());
+            break;
+#endif
+        default:
+            break;
+    }
+}
+
+void TMainForm::OpenClockWindow(bool calendarToday) {
+#ifdef ZARNIK_HAS_CLOCK
+    TClockForm form(Ctx, calendarToday, this);
+    form.exec();
+#else
+    (void)calendarToday;
+#endif
+}
+
+// --- panels -----------------------------------------------------------------------------
+
+void TMainForm::ShowPanel(TTablePanel* panel) {
+    Stack->setCurrentWidget(panel);
+    panel->Box(0)->setFocus();
+}
+
+void TMainForm::HidePanels() { Stack->setCurrentWidget(Home); }
+
+TTablePanel* TMainForm::ShownPanel() const {
+    QWidget* w = Stack->currentWidget();
+    return w == Home ? nullptr : static_cast<TTablePanel*>(w);
+}
+
+void TMainForm::OpenWritePanel() {
+    WritePnl->SetTicks(TicksFromChangeFlags(*Session));
+    WritePnl->Bar()->setValue(0);
+    WritePnl->SetStatus({});
+    ShowPanel(WritePnl);
+}
+
+void TMainForm::ChooseFileToLoad() {
+    const std::string dat =
+        Session->BaseDir + "/" + ResolveCaseInsensitive(Session->BaseDir, "dat");
+    const std::optional<std::string> name =
+        Ctx.Dlg().OpenFile("Открытие файла конфигурации мини-АТС", kConfigFilter, dat);
+    if (!name) return;
+    LoadPnl->SetFileName(Q(*name));
+    LoadPnl->SetStatus({});
+    ShowPanel(LoadPnl);
+}
+
+bool TMainForm::PrepareLink(bool forWrite, TTablePanel* panel) {
+    const bool wasOpen = Session->Port.IsOpen();
+    try {
+        if (wasOpen) Session->Port.Close();
+        Session->Port.SetPortName(Session->PortName);
+        Session->Port.Open(Session->PortName);
+    } catch (const ECommError& e) {
+        // The program used to end here; the configuration in hand is worth more than that.
+        std::string text;
+        if (forWrite)
+            text = wasOpen ? "Исключение! Какая-то ...проблема при открытии СОМ-порта (3)."
+                           : "Исключение! Какая-то проблема при открытии СОМ-порта.(2)";
+        else
+            text = wasOpen ? "Исключение! Возникла проблема при открытии СОМ-порта. Проверьте "
+                             "номер СОМ-порта и не открыт-ли он другой программой. (3)."
+                           : "Исключение! Возникла проблема при открытии СОМ-порта. Проверьте "
+                             "номер СОМ-порта и не открыт-ли он другой программой. (2)";
+        const std::string reason = PortReason(e);
+        if (!reason.empty()) text += " Причина: " + reason + ".";
+        Ctx.Dlg().Message(text, "");
+        panel->SetStatus(QStringLiteral("Порт %1 не открыт.").arg(Q(Session->PortName)));
+        return false;
+    }
+    if (wasOpen) return true;
+    int link = -1;
+    Worker.Run([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        link = Session->CheckLink();
+    });
+    if (link > 0) return true;
+    Ctx.Dlg().Message(Session->PortName + " : нет связи с АТС.", "");
+    panel->SetStatus(QStringLiteral("Нет связи с АТС."));
+    return false;
+}
+
+void TMainForm::OnRead() {
+    const TTableTicks ticks = ReadPnl->Ticks();
+    if (std::none_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) {
+        Ctx.Dlg().Message("Не отмечено ни одной таблицы.", "");
+        return;
+    }
+    if (!ConfirmDiscard()) return;
+    Ctx.D().TransferFlags = ticks;
+    ReadPnl->SetBusy(true);
+    const auto done = [this] { ReadPnl->SetBusy(false); };
+    try {
+        if (!PrepareLink(false, ReadPnl)) {
+            done();
+            return;
+        }
+    } catch (const ECancelled&) {
+        done();
+        return;
+    }
+    ReadPnl->Bar()->setValue(0);
+    TBarProgress progress(ReadPnl->Bar());
+    const std::optional<int> result = ReadStation(progress);
+    done();
+    if (!result) {
+        ReadPnl->SetStatus(QStringLiteral("Чтение не выполнено."));
+        return;
+    }
+    if (*result < 0) {
+        Ctx.Dlg().Message("Нет связи со станцией.", "");
+        ReadPnl->SetStatus(QStringLiteral("Нет связи со станцией."));
+        return;
+    }
+    Session->DataPresent = true;
+    FillStatusLines();
+    MarkClean();
+    HidePanels();
+}
+
+void TMainForm::OnWrite() {
+    const TTableTicks ticks = WritePnl->Ticks();
+    if (std::none_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) {
+        Ctx.Dlg().Message("Не отмечено ни одной таблицы или АТС сменили во время работы с "
+                          "программой",
+                          "Предупреждение");
+        return;
+    }
+    Ctx.D().TransferFlags = ticks;
+    WritePnl->SetBusy(true);
+    const auto done = [this] { WritePnl->SetBusy(false); };
+    try {
+        if (!PrepareLink(true, WritePnl)) {
+            done();
+            return;
+        }
+    } catch (const ECancelled&) {
+        done();
+        return;
+    }
+    WritePnl->Bar()->setValue(0);
+    TBarProgress progress(WritePnl->Bar());
+    std::vector<ETable> failed;
+    std::vector<ETable> written;
+    int result = 0;
+    std::optional<ECommError> portFailure;
+    bool stoppedBeforeTables = false;
+    try {
+        Worker.Run([&] { result = WriteAll(*Session, progress, Ctx.D(), &failed, &written); });
+    } catch (const ECommError& e) {
+        portFailure = e;
+    } catch (const ECancelled&) {
+        stoppedBeforeTables = true;
+    }
+    done();
+    std::vector<ETable> notWritten;
+    for (const ETable t : kAllTables)
+        if (ticks[static_cast<std::size_t>(SelectionIndex(t))] &&
+            std::find(written.begin(), written.end(), t) == written.end())
+            notWritten.push_back(t);
+    if (stoppedBeforeTables) {
+        Ctx.Dlg().Message("Запись прервана до передачи таблиц: в АТС ничего не записано.",
+                          "Уведомление");
+        WritePnl->SetStatus(QStringLiteral("Запись прервана."));
+        return;
+    }
+    if (portFailure || result == kWriteCancelled) {
+        std::string text = portFailure ? "Запись оборвалась: ошибка COM-порта." : "Запись прервана.";
+        text += written.empty() ? " В АТС ничего не записано."
+                                : " Записаны в АТС: " + PanelCaptions(written) + ".";
+        if (!notWritten.empty()) text += " Не записаны: " + PanelCaptions(notWritten) + ".";
+        if (!written.empty() && !notWritten.empty())
+            text += " Теперь в АТС часть таблиц новые, часть прежние.";
+        Ctx.Dlg().Message(text, portFailure ? "Ошибка" : "Уведомление");
+        WritePnl->SetStatus(QString::fromStdString(text));
+        return;
+    }
+    if (result != 1) {
+        Ctx.Dlg().Message("Нет связи с АТС", "Ошибка");
+        WritePnl->SetStatus(QStringLiteral("Запись не выполнена полностью."));
+        HidePanels();
+        return;
+    }
+    const bool anyChanged = std::any_of(kAllTables.begin(), kAllTables.end(),
+                                        [this](ETable t) { return Session->Changed(t); });
+    if (!anyChanged) MarkClean();
+    HidePanels();
+}
+
+void TMainForm::OnLoad() {
+    const TTableTicks ticks = LoadPnl->Ticks();
+    if (std::none_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) {
+        Ctx.Dlg().Message("Не отмечено ни одной таблицы.", "");
+        return;
+    }
+    if (!ConfirmDiscard()) return;
+    if (!LoadConfiguration(*Session, Ctx.D(), *File, ticks, LoadPnl->FileName().toStdString())) {
+        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
+        return;
+    }
+    const auto lines = LoadedStatusLines(Ctx.D());
+    for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
+    Session->DataPresent = true;
+    MarkClean();
+    HidePanels();
+    UpdateCommands();
+}
+
+void TMainForm::OnSave() {
+    const TTableTicks ticks = SavePnl->Ticks();
+    if (std::none_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) {
+        Ctx.Dlg().Message("Не выбрано ни одной таблицы.", "Уведомление");
+        return;
+    }
+    const std::string dat =
+        Session->BaseDir + "/" + ResolveCaseInsensitive(Session->BaseDir, "dat");
+    const std::optional<std::string> name =
+        Ctx.Dlg().SaveFile("Запись файла конфигурации мини-АТС", kConfigFilter, dat);
+    if (!name) return;
+    if (!SaveConfiguration(*Session, Ctx.D(), *File, ticks, *name)) {
+        SavePnl->SetStatus(QStringLiteral("Файл не записан."));
+        return;
+    }
+    if (std::all_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) MarkClean();
+    HidePanels();
+}
+
+// --- unsaved edits ----------------------------------------------------------------------
+
+bool TMainForm::HasUnsavedEdits() const {
+    return Session && Session->DataPresent && ConfigFingerprint(*Session) != CleanFingerprint;
+}
+
+void TMainForm::MarkClean() {
+    if (Session) CleanFingerprint = ConfigFingerprint(*Session);
+}
+
+bool TMainForm::SaveEverything() {
+    const std::string dat =
+        Session->BaseDir + "/" + ResolveCaseInsensitive(Session->BaseDir, "dat");
+    const std::optional<std::string> name =
+        Ctx.Dlg().SaveFile("Запись файла конфигурации мини-АТС", kConfigFilter, dat);
+    if (!name) return false;
+    TTableTicks all{};
+    all.fill(true);
+    if (!SaveConfiguration(*Session, Ctx.D(), *File, all, *name)) return false;
+    MarkClean();
+    return true;
+}
+
+bool TMainForm::ConfirmDiscard() {
+    if (!HasUnsavedEdits()) return true;
+    switch (Ctx.Dlg().AskSave(kUnsavedQuestion, "Предупреждение")) {
+        case TSaveAnswer::Save:
+            return SaveEverything();
+        case TSaveAnswer::Discard:
+            return true;
+        case TSaveAnswer::Cancel:
+            return false;
+    }
+    return false;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (Worker.Busy() || !ConfirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+// --- status lines -----------------------------------------------------------------------
+
+void TMainForm::ShowPortName() {
+    PortText->setText(QStringLiteral("Порт: ") + Q(Session->PortName));
+}
+
+void TMainForm::FillStatusLines() {
+    const auto lines = StatusLines(Ctx.D());
+    for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
+}
+
+void TMainForm::ClearStatusLines() {
+    const auto lines = BareStatusLines();
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+        Lines[i]->setText(Q(lines[i]));
+        Lines[i]->setAccessibleName(Q(lines[i]).trimmed());
+    }
+}
+
+}  // namespace zarnik::app
