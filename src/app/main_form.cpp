@@ -289,12 +289,13 @@ void TMainForm::BuildCentre() {
     ClearStatusLines();
 
     Stack = new QStackedWidget(central);
-    Home = new QLabel(QStringLiteral("Команды программы — в меню и на панели инструментов: "
-                                     "\"Считать из АТС\", \"Записать в АТС\", \"Загрузить из "
-                                     "файла\", \"Записать в файл\"."),
-                      Stack);
-    static_cast<QLabel*>(Home)->setWordWrap(true);
-    static_cast<QLabel*>(Home)->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    auto* summary = new QLabel(Stack);
+    summary->setWordWrap(true);
+    summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary->setMargin(8);
+    summary->setAccessibleName(QStringLiteral("Сводка"));
+    Home = summary;
     Stack->addWidget(Home);
     ReadPnl = new TTablePanel({QStringLiteral("Чтение данных из АТС"),
                                QStringLiteral("Считать из АТС"), true, false},
@@ -453,12 +454,23 @@ void TMainForm::ShowPortFailure(const std::string& message, const ECommError& e)
 // --- commands -------------------------------------------------------------------------
 
 void TMainForm::UpdateCommands() {
+    RefreshSummary();
     for (auto& [c, a] : Actions) {
         const bool on = !WindowPending(c) && Session && MenuEnabled(c, *Session);
         a->setEnabled(on);
     }
     for (auto& [c, a] : ToolActions)
         a->setEnabled(!WindowPending(c) && Session && ToolbarEnabled(c, *Session));
+}
+
+void TMainForm::RefreshSummary() {
+    if (!Session) return;
+    QString text;
+    for (const std::string& line : ConfigurationSummary(*Session, Ctx.D()))
+        text += Q(line) + QLatin1Char('\n');
+    text += QStringLiteral("\nКоманды — в меню и на панели инструментов: \"Считать из АТС\", "
+                           "\"Записать в АТС\", \"Загрузить из файла\", \"Записать в файл\".");
+    static_cast<QLabel*>(Home)->setText(text);
 }
 
 void TMainForm::Run(ECommand c) {
@@ -574,7 +586,10 @@ void TMainForm::ShowPanel(TTablePanel* panel) {
     panel->Box(0)->setFocus();
 }
 
-void TMainForm::HidePanels() { Stack->setCurrentWidget(Home); }
+void TMainForm::HidePanels() {
+    Stack->setCurrentWidget(Home);
+    UpdateCommands();
+}
 
 TTablePanel* TMainForm::ShownPanel() const {
     QWidget* w = Stack->currentWidget();

@@ -99,6 +99,7 @@ private:
     void MarkClean();
 
     void FillStatusLines();
+    void RefreshSummary();
     void ShowPortName();
     void ClearStatusLines();
     void OpenClockWindow(bool calendarToday);

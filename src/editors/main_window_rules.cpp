@@ -1,5 +1,8 @@
 #include "editors/main_window_rules.h"
 
+#include "model/data_stream.h"
+#include "platform/text_1251.h"
+
 namespace zarnik {
 
 const std::array<TPanelBox, kTableCount>& PanelBoxes() {
@@ -87,6 +90,42 @@ std::string PanelCaptions(const std::vector<ETable>& tables) {
         }
     }
     return text;
+}
+
+std::vector<std::string> ConfigurationSummary(const TMainClass& session,
+                                              const TDataStream& store) {
+    std::vector<std::string> lines;
+    if (!session.DataPresent) {
+        lines.emplace_back("Конфигурации нет: считайте АТС или загрузите файл.");
+        return lines;
+    }
+    lines.push_back("АТС " + Cp1251ToUtf8(store.Model) + ", версия рабочей программы " +
+                    Cp1251ToUtf8(store.VersionText) +
+                    (session.Identified ? ", считана из АТС." : ", загружена из файла."));
+    std::string boards;
+    for (std::size_t i = 0; i < store.CompositionCount && i < store.Composition.size(); ++i) {
+        if (!boards.empty()) boards += ", ";
+        boards += Cp1251ToUtf8(store.Composition[i].BoardType);
+    }
+    lines.push_back("Платы: " + std::to_string(store.CompositionCount) +
+                    (boards.empty() ? "" : " (" + boards + ")") + ".");
+    int al = 0, sl = 0, sta = 0;
+    for (const TPortPtr& p : store.Ports) {
+        if (!p) continue;
+        if (p->Type == kPortTypeTrunk) ++sl;
+        else if (p->Type == kPortTypeSta) ++sta;
+        else if (IsLinePort(*p)) ++al;
+    }
+    lines.push_back("Порты: АЛ " + std::to_string(al) + ", СЛ " + std::to_string(sl) + ", СТА " +
+                    std::to_string(sta) + ", домофонов " + std::to_string(store.DoorPhoneCount) +
+                    ", каналов ГГС " + std::to_string(store.LoudspeakerCount) + ".");
+    std::vector<ETable> changed;
+    for (const ETable t : kAllTables)
+        if (session.Changed(t)) changed.push_back(t);
+    lines.push_back(changed.empty() ? "Отмеченных для записи в АТС таблиц нет."
+                                    : "Будут предложены для записи в АТС: " +
+                                          PanelCaptions(changed) + ".");
+    return lines;
 }
 
 }  // namespace zarnik

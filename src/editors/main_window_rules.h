@@ -44,6 +44,10 @@ bool ToolbarEnabled(ECommand c, const TMainClass& session);
 // The tables a list names, as a message shows them: "Установки АЛ, Временные установки".
 std::string PanelCaptions(const std::vector<ETable>& tables);
 
+// A few lines about the configuration in hand for the main window: the station, its boards
+// and ports, and the tables changed since the last read that a write would send.
+std::vector<std::string> ConfigurationSummary(const TMainClass& session, const TDataStream& store);
+
 // Asked before a read, a load, the constructor or closing would drop edits that were neither
 // saved to a file nor written to the station.
 inline constexpr const char* kUnsavedQuestion =

@@ -34,6 +34,15 @@ public:
         Script.push_back({"message", text, TAnswer::Ok, std::nullopt});
         return *this;
     }
+    // A file dialog answered with a file name (nullopt: the user cancels).
+    TScriptedDialogs& ExpectOpen(std::optional<std::string> file) {
+        Script.push_back({"open", "", TAnswer::Ok, std::move(file)});
+        return *this;
+    }
+    TScriptedDialogs& ExpectSave(std::optional<std::string> file) {
+        Script.push_back({"save", "", TAnswer::Ok, std::move(file)});
+        return *this;
+    }
     TScriptedDialogs& ExpectQuestion(const std::string& text, TAnswer answer) {
         Script.push_back({"question", text, answer, std::nullopt});
         return *this;

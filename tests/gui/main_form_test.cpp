@@ -1,0 +1,317 @@
+// The main window against a simulated station: start-up, the four panels, the unsaved-edit
+// question, a read stopped half-way, and one whole session from read to write.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/main_form.h"
+#include "app/system_settings_form.h"
+#include "cli/store_json.h"
+#include "flows/config_snapshot.h"
+#include "platform/text_1251.h"
+#include "support/scripted_dialogs.h"
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+
+namespace zarnik {
+namespace {
+
+using zarnik::ECommand;
+using app::EStartChoice;
+using app::TMainForm;
+using test::TScriptedDialogs;
+
+// The scripted dialogs, also answering the save-discard-cancel question from a script.
+class TGuiDialogs : public TScriptedDialogs {
+public:
+    using TScriptedDialogs::TScriptedDialogs;
+    std::deque<TSaveAnswer> SaveAnswers;
+    std::vector<std::string> SaveQuestions;
+    TSaveAnswer AskSave(const std::string& text, const std::string&) override {
+        SaveQuestions.push_back(text);
+        if (SaveAnswers.empty()) {
+            ADD_FAILURE() << "unexpected save question: " << text;
+            return TSaveAnswer::Cancel;
+        }
+        const TSaveAnswer a = SaveAnswers.front();
+        SaveAnswers.pop_front();
+        return a;
+    }
+};
+
+// Everything a read may change, in a form a test can compare.
+std::string ConfigurationText(const TMainClass& session, const TDataStream& store) {
+    nlohmann::json j;
+    j["identity"] = cli::store_json::IdentityJson(session);
+    j["composition"] = cli::store_json::CompositionJson(store);
+    j["ports"] = cli::store_json::PortsJson(store);
+    for (const ETable t : kAllTables)
+        j["tables"][std::to_string(SelectionIndex(t))] = cli::store_json::TableJson(t, session, store);
+    j["fingerprint"] = ConfigFingerprint(session);
+    j["flags"] = {session.Identified, session.DataPresent};
+    j["changed"] = session.ChangeFlags;
+    return j.dump();
+}
+
+struct TMainWindowRig {
+    explicit TMainWindowRig(std::vector<std::string> simArgs = {"--model", "Dogwood"}) {
+        Sim = std::make_unique<test::TSimProcess>(std::move(simArgs));
+        setenv("ZARNIK_SERIAL_DIR", Sim->Dir().c_str(), 1);
+    }
+    ~TMainWindowRig() {
+        Form.reset();
+        unsetenv("ZARNIK_SERIAL_DIR");
+    }
+    TMainForm& Open(EStartChoice choice) {
+        app::TMainFormOptions o;
+        o.BaseDir = Dir.Path;
+        o.PortOverride = "COM3";
+        o.StartChoice = choice;
+        o.Dialogs = &Dialogs;
+        Form = std::make_unique<TMainForm>(o);
+        Form->show();
+        Form->Start();
+        return *Form;
+    }
+    TMainClass& Session() { return Form->Context().S(); }
+    TDataStream& Store() { return Form->Context().D(); }
+    std::string Line(int i) { return Form->StatusLine(i)->text().toStdString(); }
+
+    test::TTempDir Dir;
+    std::unique_ptr<test::TSimProcess> Sim;
+    TGuiDialogs Dialogs;
+    std::unique_ptr<TMainForm> Form;
+};
+
+// Runs `act` on the modal window that `open` shows, once it is up.
+template <typename TWindow>
+void WithModal(const std::function<void()>& open, const std::function<void(TWindow&)>& act) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<TWindow*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        seen = true;
+        act(*w);
+    });
+    open();
+    EXPECT_TRUE(seen);
+}
+
+TEST(MainWindow, WorkingWithFilesLeavesEditingOffUntilAFileIsLoaded) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    ASSERT_TRUE(rig.Session().DataPresent);
+    EXPECT_EQ(rig.Line(0), "Название АТС : " + Cp1251ToUtf8(rig.Store().StationName));
+    const std::string file = rig.Dir.Path + "/dat/office.ats";
+    rig.Dialogs.ExpectSave(file);
+    w.Run(ECommand::SaveFile);
+    w.SavePanel()->ActionButton()->click();
+    ASSERT_TRUE(std::filesystem::exists(file));
+    rig.Form.reset();
+
+    TMainForm& files = rig.Open(EStartChoice::Files);
+    files.UpdateCommands();
+    for (const ECommand c : {ECommand::SaveFile, ECommand::WriteStation, ECommand::Report,
+                             ECommand::SystemSettings, ECommand::TimeSettings,
+                             ECommand::StationClock, ECommand::Composition})
+        EXPECT_FALSE(files.Action(c)->isEnabled()) << files.Action(c)->text().toStdString();
+    for (const ECommand c : {ECommand::LoadFile, ECommand::ReadStation, ECommand::Options,
+                             ECommand::About, ECommand::Help, ECommand::Exit})
+        EXPECT_TRUE(files.Action(c)->isEnabled()) << files.Action(c)->text().toStdString();
+    EXPECT_FALSE(files.ToolAction(ECommand::SaveFile)->isEnabled());
+
+    rig.Dialogs.ExpectOpen(file);
+    files.Run(ECommand::LoadFile);
+    ASSERT_EQ(files.ShownPanel(), files.LoadPanel());
+    files.LoadPanel()->ActionButton()->click();
+    EXPECT_EQ(files.ShownPanel(), nullptr);
+    EXPECT_EQ(rig.Line(3), "Буфер тарификации соединений. Заполнено ");
+    EXPECT_EQ(rig.Line(0), "Название АТС : Dogwood");
+    files.UpdateCommands();
+    EXPECT_TRUE(files.Action(ECommand::SystemSettings)->isEnabled());
+    EXPECT_TRUE(files.ToolAction(ECommand::SaveFile)->isEnabled());
+    EXPECT_FALSE(files.ToolAction(ECommand::WriteStation)->isEnabled());  // not identified
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+TEST(MainWindow, PanelsTickTheirBoxesAsTheFlowsNeed) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    // Right after a read nothing is changed, so the write panel offers nothing.
+    w.Run(ECommand::WriteStation);
+    ASSERT_EQ(w.ShownPanel(), w.WritePanel());
+    for (int i = 0; i < kTableCount; ++i) EXPECT_FALSE(w.WritePanel()->Box(i)->isChecked()) << i;
+    rig.Dialogs.ExpectMessage("Не отмечено ни одной таблицы или АТС сменили во время работы с программой");
+    w.WritePanel()->ActionButton()->click();
+    EXPECT_EQ(w.ShownPanel(), w.WritePanel());  // the panel stays
+
+    // "Отметить все": the first box decides.
+    app::TTablePanel& read = *w.ReadPanel();
+    w.Run(ECommand::ReadStation);
+    read.SetAll(false);
+    read.Box(0)->setChecked(true);
+    read.ToggleButton()->click();
+    for (int i = 0; i < kTableCount; ++i) EXPECT_FALSE(read.Box(i)->isChecked()) << i;
+    read.Box(5)->setChecked(true);
+    read.ToggleButton()->click();
+    for (int i = 0; i < kTableCount; ++i) EXPECT_TRUE(read.Box(i)->isChecked()) << i;
+    read.ToggleButton()->click();
+
+    // A read with no box ticked changes nothing.
+    const std::string before = ConfigurationText(rig.Session(), rig.Store());
+    rig.Dialogs.ExpectMessage("Не отмечено ни одной таблицы.");
+    read.ActionButton()->click();
+    EXPECT_EQ(ConfigurationText(rig.Session(), rig.Store()), before);
+    read.LeaveButton()->click();
+    EXPECT_EQ(w.ShownPanel(), nullptr);
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+TEST(MainWindow, SilentStationOnAClosedPortIsNamedByItsPort) {
+    TMainWindowRig rig({"--silent"});
+    TMainForm& w = rig.Open(EStartChoice::Files);
+    rig.Session().Port.Close();  // as the options window leaves it
+    w.Run(ECommand::ReadStation);
+    rig.Dialogs.ExpectMessage("COM3 : нет связи с АТС.");
+    w.ReadPanel()->ActionButton()->click();
+    EXPECT_EQ(w.ShownPanel(), w.ReadPanel());
+    EXPECT_FALSE(rig.Session().DataPresent);
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+TEST(MainWindow, StartUpWithAPortThatWouldNotOpenGoesOnWithFiles) {
+    test::TTempDir dir;
+    TGuiDialogs dialogs(false);  // the session's own open failure message is recorded only
+    app::TMainFormOptions o;
+    o.BaseDir = dir.Path;
+    o.PortOverride = dir.Path + "/no-such-port";
+    o.StartChoice = EStartChoice::Station;
+    o.Dialogs = &dialogs;
+    TMainForm w(o);
+    w.show();
+    w.Start();
+    ASSERT_FALSE(dialogs.Seen.empty());
+    EXPECT_EQ(dialogs.Seen.back().Text, "Нет связи со станцией.");
+    EXPECT_FALSE(w.Context().S().DataPresent);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Action(ECommand::LoadFile)->isEnabled());
+}
+
+TEST(MainWindow, StoppedReadLeavesTheConfigurationAsItWas) {
+    TMainWindowRig rig({"--model", "Dogwood", "--wire-rate"});
+    TMainForm& w = rig.Open(EStartChoice::Files);
+    const std::string before = ConfigurationText(rig.Session(), rig.Store());
+    w.Run(ECommand::ReadStation);
+    rig.Dialogs.ExpectMessage("Чтение прервано. Данные в программе остались прежними.");
+    // Identification, status blocks and a few tables go by in the first second and a half.
+    QTimer::singleShot(1500, w.ReadPanel()->CancelButton(), [&] {
+        EXPECT_TRUE(w.ReadPanel()->CancelButton()->isEnabled());
+        QTest::mouseClick(w.ReadPanel()->CancelButton(), Qt::LeftButton);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    w.ReadPanel()->ActionButton()->click();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_GT(w.ReadPanel()->Bar()->value(), 0);  // it had really begun
+    EXPECT_EQ(ConfigurationText(rig.Session(), rig.Store()), before);
+    EXPECT_EQ(rig.Line(0), "Название АТС : ");
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+TEST(MainWindow, UnsavedEditsAreAskedAboutAndNoOpCommitsAreNot) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    EXPECT_FALSE(w.HasUnsavedEdits());
+    // "Внести данные" with nothing changed.
+    WithModal<app::TSystemSettingsForm>([&] { w.Run(ECommand::SystemSettings); },
+                                        [](app::TSystemSettingsForm& f) { f.accept(); });
+    EXPECT_FALSE(w.HasUnsavedEdits());
+    rig.Store().SystemSettings.SYS_ToneDial = !rig.Store().SystemSettings.SYS_ToneDial;
+    WithModal<app::TSystemSettingsForm>(
+        [&] { w.Run(ECommand::SystemSettings); },
+        [](app::TSystemSettingsForm& f) {
+            auto* box = f.findChild<QCheckBox*>(QString(), Qt::FindChildrenRecursively);
+            ASSERT_NE(box, nullptr);
+            box->toggle();
+            for (auto* b : f.findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("Внести данные")) b->click();
+        });
+    ASSERT_TRUE(w.HasUnsavedEdits());
+
+    rig.Dialogs.SaveAnswers = {TSaveAnswer::Cancel};
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    // Saving from the question clears it, and the read goes on.
+    const std::string file = rig.Dir.Path + "/dat/edits.ats";
+    rig.Dialogs.SaveAnswers = {TSaveAnswer::Save};
+    rig.Dialogs.ExpectSave(file);
+    w.Run(ECommand::ReadStation);
+    w.ReadPanel()->SetAll(false);
+    w.ReadPanel()->Box(4)->setChecked(true);
+    w.ReadPanel()->ActionButton()->click();
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(rig.Dialogs.SaveQuestions.size(), 2U);
+    EXPECT_FALSE(w.HasUnsavedEdits());
+    EXPECT_TRUE(w.close());
+}
+
+TEST(MainWindow, WholeSessionReadEditWriteReachesTheStation) {
+    test::TTempDir out;
+    const std::string saved = out.Path + "/after.ats";
+    TMainWindowRig rig({"--model", "Dogwood", "--save-on-exit", saved});
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    const bool before = rig.Store().SystemSettings.SYS_UniformSLLoading;
+    WithModal<app::TSystemSettingsForm>(
+        [&] { w.Run(ECommand::SystemSettings); },
+        [](app::TSystemSettingsForm& f) {
+            for (auto* b : f.findChildren<QCheckBox*>())
+                if (b->text() == QStringLiteral("Равномерная загрузка СЛ")) b->toggle();
+            for (auto* b : f.findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("Внести данные")) b->click();
+        });
+    w.Run(ECommand::WriteStation);
+    // Only the edited table is offered.
+    for (int i = 0; i < kTableCount; ++i)
+        EXPECT_EQ(w.WritePanel()->Box(i)->isChecked(), i == 4) << i;
+    w.WritePanel()->ActionButton()->click();
+    EXPECT_EQ(w.ShownPanel(), nullptr);
+    EXPECT_FALSE(w.HasUnsavedEdits());
+    rig.Form.reset();
+    rig.Sim->Stop();
+
+    TScriptedDialogs quiet(false);
+    TMainClass session(quiet, {out.Path, false, ""});
+    TDataStream store(out.Path);
+    TFileList file;
+    TTableTicks all{};
+    all.fill(true);
+    ASSERT_TRUE(LoadConfiguration(session, store, file, all, saved));
+    EXPECT_EQ(store.SystemSettings.SYS_UniformSLLoading, !before);
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+TEST(MainWindow, EveryCommandIsNamedAndPendingOnesSayWhy) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    w.UpdateCommands();
+    for (int c = 0; c <= static_cast<int>(ECommand::Help); ++c) {
+        QAction* a = w.Action(static_cast<ECommand>(c));
+        if (!a->isEnabled()) EXPECT_FALSE(a->toolTip().isEmpty()) << a->text().toStdString();
+    }
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Zarnik 1.38"));
+    EXPECT_LE(w.frameGeometry().width(), 1366);
+    EXPECT_LE(w.frameGeometry().height(), 768);
+}
+
+}  // namespace
+}  // namespace zarnik
