@@ -16,7 +16,9 @@
 #include <optional>
 
 #include "app/main_form.h"
+#include "app/clock_form.h"
 #include "app/system_settings_form.h"
+#include "link/station_clock.h"
 #include "cli/store_json.h"
 #include "flows/config_snapshot.h"
 #include "platform/text_1251.h"
@@ -300,6 +302,41 @@ TEST(MainWindow, WholeSessionReadEditWriteReachesTheStation) {
     EXPECT_TRUE(rig.Dialogs.AllSeen());
 }
 
+// The read asks about the clock from the station thread; the clock window opens on the window
+// thread and sets the clock over the line the paused read holds, then the read goes on.
+TEST(MainWindow, ClockQuestionDuringAReadOpensTheClockWindow) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Files);
+    const auto ahead = std::chrono::hours(3);
+    rig.Session().Now = [ahead] { return std::chrono::system_clock::now() + ahead; };
+    rig.Dialogs.ExpectQuestion("Время в АТС заметно отличается от времени в Вашем компьютере, "
+                               "переустановим время в АТС?",
+                               TAnswer::Ok);
+    bool clockWindowSeen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* clock = qobject_cast<app::TClockForm*>(QApplication::activeModalWidget());
+        if (clock == nullptr || clockWindowSeen) return;
+        clockWindowSeen = true;
+        clock->SetFromComputerButton()->click();
+        clock->accept();
+    });
+    poll.start(20);
+    w.Run(ECommand::ReadStation);
+    w.ReadPanel()->ActionButton()->click();
+    poll.stop();
+    EXPECT_TRUE(clockWindowSeen);
+    EXPECT_TRUE(rig.Session().DataPresent);
+    EXPECT_EQ(w.ShownPanel(), nullptr);
+    // The station now runs three hours ahead of the host, as the "computer" said.
+    ASSERT_TRUE(rig.Session().ReadIdentification(false));
+    rig.Session().DecodeIdentification(true);
+    const double off = SecondsBetween(LocalDateTime(std::chrono::system_clock::now()),
+                                      StationClockFromIdentification(rig.Session()));
+    EXPECT_NEAR(off, 3 * 3600.0, 30.0);
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
 TEST(MainWindow, EveryCommandIsNamedAndPendingOnesSayWhy) {
     TMainWindowRig rig;
     TMainForm& w = rig.Open(EStartChoice::Station);
@@ -309,6 +346,11 @@ TEST(MainWindow, EveryCommandIsNamedAndPendingOnesSayWhy) {
         if (!a->isEnabled()) EXPECT_FALSE(a->toolTip().isEmpty()) << a->text().toStdString();
     }
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Zarnik 1.38"));
+    for (app::TTablePanel* p : {w.ReadPanel(), w.WritePanel(), w.LoadPanel(), w.SavePanel()})
+        for (auto* b : p->findChildren<QAbstractButton*>()) {
+            EXPECT_EQ(b->accessibleName(), b->text());
+            EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << b->text().toStdString();
+        }
     EXPECT_LE(w.frameGeometry().width(), 1366);
     EXPECT_LE(w.frameGeometry().height(), 768);
 }
