@@ -317,10 +317,11 @@ void TMainForm::BuildCentre() {
             connect(p, &TTablePanel::cancelRequested, this, [this] { Worker.RequestCancel(); });
         }
     }
-    connect(ReadPnl, &TTablePanel::actionRequested, this, &TMainForm::OnRead);
-    connect(WritePnl, &TTablePanel::actionRequested, this, &TMainForm::OnWrite);
-    connect(LoadPnl, &TTablePanel::actionRequested, this, &TMainForm::OnLoad);
-    connect(SavePnl, &TTablePanel::actionRequested, this, &TMainForm::OnSave);
+    connect(ReadPnl, &TTablePanel::actionRequested, this, [this] { Guarded([this] { OnRead(); }); });
+    connect(WritePnl, &TTablePanel::actionRequested, this,
+            [this] { Guarded([this] { OnWrite(); }); });
+    connect(LoadPnl, &TTablePanel::actionRequested, this, [this] { Guarded([this] { OnLoad(); }); });
+    connect(SavePnl, &TTablePanel::actionRequested, this, [this] { Guarded([this] { OnSave(); }); });
     layout->addWidget(Stack, 1);
     setCentralWidget(central);
 }
@@ -478,7 +479,7 @@ void TMainForm::Run(ECommand c) {
     if (!Session && c != ECommand::Exit) return;
     // Enabling is recomputed when a menu opens; a shortcut may come before that.
     if (c != ECommand::Exit && (WindowPending(c) || !MenuEnabled(c, *Session))) return;
-    try {
+    Guarded([this, c] {
         switch (c) {
             case ECommand::LoadFile:
                 ChooseFileToLoad();
@@ -502,8 +503,16 @@ void TMainForm::Run(ECommand c) {
                 OpenWindow(c);
                 break;
         }
+    });
+}
+
+void TMainForm::Guarded(const std::function<void()>& action) {
+    // Whatever an action throws ends here, never in the event loop; the configuration in hand
+    // is worth more than the action, so the program goes on.
+    try {
+        action();
     } catch (const TExitProgram&) {
-        // Its message has been shown; the configuration in hand is kept.
+        // Its message has been shown.
     } catch (const ECommError& e) {
         ShowPortFailure("Ошибка COM-порта.", e);
     } catch (const std::exception& e) {
@@ -763,7 +772,16 @@ void TMainForm::OnLoad() {
         return;
     }
     if (!ConfirmDiscard()) return;
-    if (!LoadConfiguration(*Session, Ctx.D(), *File, ticks, LoadPnl->FileName().toStdString())) {
+    const TConfigSnapshot before(*Session, Ctx.D());
+    bool loaded = false;
+    try {
+        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks,
+                                   LoadPnl->FileName().toStdString());
+    } catch (const TExitProgram&) {
+        // A file of an unknown station ended the program once; the configuration in hand stays.
+        before.Restore(*Session, Ctx.D());
+    }
+    if (!loaded) {
         LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
         return;
     }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStackedWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -69,6 +70,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Guarded(const std::function<void()>& action);
     void BuildMenus();
     void BuildToolbar();
     void BuildCentre();

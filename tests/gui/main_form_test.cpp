@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -145,6 +146,32 @@ TEST(MainWindow, WorkingWithFilesLeavesEditingOffUntilAFileIsLoaded) {
     EXPECT_TRUE(files.ToolAction(ECommand::SaveFile)->isEnabled());
     EXPECT_FALSE(files.ToolAction(ECommand::WriteStation)->isEnabled());  // not identified
     EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+TEST(MainWindow, AFileOfAnUnknownStationIsRefusedAndTheProgramGoesOn) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    const std::string file = rig.Dir.Path + "/dat/odd.ats";
+    rig.Dialogs.ExpectSave(file);
+    w.Run(ECommand::SaveFile);
+    w.SavePanel()->ActionButton()->click();
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    bytes[1 + 5] = 5;  // a device code no model has
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    const std::string before = ConfigurationText(rig.Session(), rig.Store());
+    rig.Dialogs.ExpectOpen(file);
+    w.Run(ECommand::LoadFile);
+    rig.Dialogs.ExpectMessage();
+    w.LoadPanel()->ActionButton()->click();
+    ASSERT_FALSE(rig.Dialogs.Seen.empty());
+    EXPECT_EQ(rig.Dialogs.Seen.back().Text.rfind("Ошибка чтения кода устройства", 0), 0U);
+    EXPECT_EQ(ConfigurationText(rig.Session(), rig.Store()), before);
+    EXPECT_EQ(w.ShownPanel(), w.LoadPanel());
+    EXPECT_TRUE(w.isVisible());
 }
 
 TEST(MainWindow, PanelsTickTheirBoxesAsTheFlowsNeed) {
