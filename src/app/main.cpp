@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "app/demo_station.h"
 #include "app/main_form.h"
@@ -12,19 +13,31 @@
 using namespace zarnik;
 using namespace zarnik::app;
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zarnik"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
-    QApplication::setApplicationVersion(QStringLiteral("1.38"));
+namespace {
+
+// What the command line asked for, read before any window system is touched, so that --help
+// and bad arguments work on a machine without a display.
+struct TCommandLine {
+    TMainFormOptions Options;
+    bool Demo = false;
+    bool Fast = false;
+    std::string Model = "Dogwood";
+    QString Screenshots;
+};
+
+// nullopt: print nothing more and leave with *exitCode.
+std::optional<TCommandLine> ParseCommandLine(int argc, char** argv, int* exitCode) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zarnik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.38"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Zarnik: configurator of the office telephone station.\n"
         "Reads the station's tables over the serial port, edits them in windows, writes them\n"
         "back and keeps them in configuration files (dat/*.ats).\n\n"
-        "Exit codes: 0 done; 1 the program could not start (no \"dat\" directory, no simulator\n"
-        "for --demo); 2 bad arguments."));
+        "Exit codes: 0 done; 1 the program could not start (no display, no \"dat\" directory,\n"
+        "no simulator for --demo); 2 bad arguments."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption demo(
@@ -51,20 +64,23 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("MODEL"),
                                  QStringLiteral("With --demo: Alder, Birch, Cedar or Dogwood."),
                                  QStringLiteral("[MODEL]"));
-    if (!parser.parse(QApplication::arguments())) {
+    *exitCode = 2;
+    if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "zarnik: %s\n", qPrintable(parser.errorText()));
-        return 2;
+        return std::nullopt;
     }
+    *exitCode = 0;
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+        return std::nullopt;
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("%s\n", kAppTitle);
-        return 0;
+        return std::nullopt;
     }
-
-    TMainFormOptions options;
+    *exitCode = 2;
+    TCommandLine line;
+    TMainFormOptions& options = line.Options;
     options.BaseDir = parser.value(dir).toStdString();
     options.PortOverride = parser.value(port).toStdString();
     if (parser.isSet(start)) {
@@ -75,37 +91,66 @@ int main(int argc, char** argv) {
             options.StartChoice = EStartChoice::Files;
         } else {
             std::fprintf(stderr, "zarnik: --start takes 'station' or 'files'\n");
-            return 2;
+            return std::nullopt;
         }
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1 || (!positional.isEmpty() && !parser.isSet(demo))) {
         std::fprintf(stderr, "zarnik: unexpected argument; see zarnik --help\n");
-        return 2;
+        return std::nullopt;
     }
+    line.Demo = parser.isSet(demo);
+    line.Fast = parser.isSet(fast);
+    if (!positional.isEmpty()) line.Model = positional.front().toStdString();
+    if (line.Demo && !IsKnownModel(line.Model)) {
+        std::fprintf(stderr, "zarnik: unknown model '%s' (Alder, Birch, Cedar, Dogwood)\n",
+                     line.Model.c_str());
+        return std::nullopt;
+    }
+    line.Screenshots = parser.value(shots);
+    if (!line.Screenshots.isEmpty()) options.StartChoice = EStartChoice::Station;
+    *exitCode = 0;
+    return line;
+}
+
+bool DisplayAvailable() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int exitCode = 0;
+    std::optional<TCommandLine> line = ParseCommandLine(argc, argv, &exitCode);
+    if (!line) return exitCode;
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr,
+                     "zarnik: no display to open the window on (DISPLAY is not set). Use "
+                     "zarnik-cli on a terminal, or QT_QPA_PLATFORM=offscreen.\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zarnik"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    QApplication::setApplicationVersion(QStringLiteral("1.38"));
+    TMainFormOptions options = line->Options;
     std::unique_ptr<TDemoStation> station;
-    if (parser.isSet(demo)) {
-        const std::string model =
-            positional.isEmpty() ? std::string("Dogwood") : positional.front().toStdString();
-        if (!IsKnownModel(model)) {
-            std::fprintf(stderr, "zarnik: unknown model '%s' (Alder, Birch, Cedar, Dogwood)\n",
-                         model.c_str());
-            return 2;
-        }
+    if (line->Demo) {
         station = std::make_unique<TDemoStation>();
         std::string error;
-        if (!station->Start(model, !parser.isSet(fast) && !parser.isSet(shots), &error)) {
+        if (!station->Start(line->Model, !line->Fast && line->Screenshots.isEmpty(), &error)) {
             std::fprintf(stderr, "zarnik: %s\n", error.c_str());
             return 1;
         }
         options.PortOverride = TDemoStation::kPortName;
     }
-    if (parser.isSet(shots)) options.StartChoice = EStartChoice::Station;
 
     TMainForm window(options);
     window.show();
-    if (parser.isSet(shots)) {
-        const QString target = parser.value(shots);
+    if (!line->Screenshots.isEmpty()) {
+        const QString target = line->Screenshots;
         QObject::connect(&window, &TMainForm::startFinished, &window, [&window, target] {
             const bool ok = WriteScreenshots(window, target);
             QCoreApplication::exit(ok ? 0 : 1);
