@@ -117,13 +117,13 @@ std::vector<TTypedTimer> Typed(const test::TOfflineSession& s) {
 }
 
 // 2.3 s travel as 18 eighths; T35 is the last row on a station without conferences.
-TEST(TimeSettingsCodecEditing, CommitReadsTheGridAndEncodesOrEndsOnATypo) {
+TEST(TimeSettingsCodecEditing, CommitReadsTheGridAndEncodesOrRefusesATypo) {
     test::TOfflineSession s("Alder", "24,8");
     std::vector<TTypedTimer> typed = Typed(s);
     ASSERT_EQ(typed.size(), 25u);
     typed[0].Value = " 2,3 ";
     typed.back().Value = "1.5";
-    CommitTimerValues(s.Session, *s.Store, typed);
+    EXPECT_TRUE(CommitTimerValues(s.Session, *s.Store, typed, s.Dialogs));
     EXPECT_EQ(Valid(s).size(), 52u);
     EXPECT_EQ(Slot(s).Bytes[0], 18);
     EXPECT_EQ(Slot(s).Bytes[50], 12);
@@ -131,18 +131,23 @@ TEST(TimeSettingsCodecEditing, CommitReadsTheGridAndEncodesOrEndsOnATypo) {
     DecodeTimeSettings(s.Session, *s.Store);
     EXPECT_FLOAT_EQ(s.Store->TimeSettings.Values[0], 2.25f);
     const TTimeSettings committed = s.Store->TimeSettings;
+    const auto raw = Slot(s).Bytes;
 
-    s.Dialogs.ExpectMessage("Исключение №1 при внесении данных в DataStream");
+    // A typo, in one of the first 24 rows or in the T35 row, is reported and nothing is
+    // stored, not even the good rows read before it; the change flag stays as the last commit
+    // left it.
+    s.Session.SetChanged(ETable::TimeSettings, false);
     typed[0].Value = "9";
-    typed[5].Value = "1.5x";
-    int exitCode = -1;
-    try {
-        CommitTimerValues(s.Session, *s.Store, typed);
-    } catch (const TExitProgram& e) {
-        exitCode = e.Code;
+    for (const auto& [row, text] : std::vector<std::pair<std::size_t, std::string>>{
+             {5, "1.5x"}, {typed.size() - 1, ""}}) {
+        std::vector<TTypedTimer> bad = typed;
+        bad[row].Value = text;
+        s.Dialogs.ExpectMessage(kBadTimerNumber);
+        EXPECT_FALSE(CommitTimerValues(s.Session, *s.Store, bad, s.Dialogs)) << row;
+        EXPECT_EQ(s.Store->TimeSettings, committed) << row;
+        EXPECT_EQ(Slot(s).Bytes, raw) << row;
+        EXPECT_FALSE(s.Session.Changed(ETable::TimeSettings)) << row;
     }
-    EXPECT_EQ(exitCode, 1);
-    EXPECT_EQ(s.Store->TimeSettings, committed);  // nothing taken in before the typo
     EXPECT_TRUE(s.Dialogs.AllSeen());
 }
 

@@ -22,10 +22,6 @@ const TTypedTimer* FindRow(std::span<const TTypedTimer> rows, const char* name) 
     return it == rows.end() ? nullptr : &*it;
 }
 
-[[noreturn]] void BadNumber(TMainClass& session) {
-    FatalMessage(session.Dialogs, "Исключение №1 при внесении данных в DataStream", "", 1);
-}
-
 }  // namespace
 
 void CommitSystemSettings(TMainClass& session, TDataStream& store,
@@ -87,13 +83,18 @@ std::optional<double> ParseSeconds(const std::string& text) {
     return value;
 }
 
-void CommitTimerValues(TMainClass& session, TDataStream& store, std::span<const TTypedTimer> rows) {
+bool CommitTimerValues(TMainClass& session, TDataStream& store, std::span<const TTypedTimer> rows,
+                       TUserDialogs& dialogs) {
+    const auto badNumber = [&dialogs] {
+        dialogs.Message(kBadTimerNumber, "");
+        return false;
+    };
     const TTableVerRWFlagsPtr flags = session.BuildVerFlags();
     TTimeSettings edited = store.TimeSettings;
     for (std::size_t k = 0; k < kAlwaysShown; ++k) {
         const std::optional<double> v =
             k < rows.size() ? ParseSeconds(rows[k].Value) : std::nullopt;
-        if (!v) BadNumber(session);
+        if (!v) return badNumber();
         edited.Values[k] = static_cast<float>(*v);
     }
     const std::array<std::pair<bool, std::size_t>, 2> optional{
@@ -104,11 +105,12 @@ void CommitTimerValues(TMainClass& session, TDataStream& store, std::span<const 
         const TTypedTimer* row = FindRow(rows, kTimers[timer].Name);
         if (row == nullptr) continue;
         const std::optional<double> v = ParseSeconds(row->Value);
-        if (!v) BadNumber(session);
+        if (!v) return badNumber();
         edited.Values[timer] = static_cast<float>(*v);
     }
     store.TimeSettings = edited;
     EncodeTimeSettings(session, store);
+    return true;
 }
 
 }  // namespace zarnik

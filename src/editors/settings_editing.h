@@ -10,6 +10,7 @@
 
 #include "link/main_class.h"
 #include "model/data_stream.h"
+#include "platform/user_dialogs.h"
 
 namespace zarnik {
 
@@ -49,9 +50,13 @@ struct TTypedTimer {
     std::string Value;
 };
 
+inline constexpr const char* kBadTimerNumber = "Исключение №1 при внесении данных в DataStream";
+
 // "OK" of the time settings window: rows 1..24 into T10..T33, the row named T34 and T35 when
-// the station has them, then the table is encoded. Text that is no number ends the program
-// after its message (exit code 1); nothing is taken into the store before every text is read.
-void CommitTimerValues(TMainClass& session, TDataStream& store, std::span<const TTypedTimer> rows);
+// the station has them, then the table is encoded and true returned. Text that is no number is
+// reported through `dialogs` and false returned with nothing stored: every text is read before
+// the store is touched, and the window stays open for the user to correct it.
+bool CommitTimerValues(TMainClass& session, TDataStream& store, std::span<const TTypedTimer> rows,
+                       TUserDialogs& dialogs);
 
 }  // namespace zarnik

@@ -84,7 +84,9 @@ std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialo
 
 bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialogs& dialogs) {
     if (!DirectoryExists(baseDir)) {
-        FatalMessage(dialogs, "Не могу перейти в базовую директорию.", kErrorCaption, 1);
+        // Ending here would throw away every unsaved edit for the sake of a two-byte file.
+        dialogs.Message("Не могу перейти в базовую директорию.", kErrorCaption);
+        return false;
     }
     constexpr std::uint8_t kWrittenByWindow = 0;
     const std::string path = OptionsPath(baseDir);

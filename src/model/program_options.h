@@ -46,8 +46,8 @@ std::string PortNameFor(std::uint8_t number);
 std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialogs& dialogs);
 
 // Writes the port number chosen in the options window (bytes: number, 0). A base directory that
-// is gone ends the program with code 1 after its message (TExitProgram); a failed write is
-// reported and returns false, and the window still closes.
+// is gone, or a failed write, is reported and returns false; the program goes on with the
+// configuration in hand and the window still closes.
 bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialogs& dialogs);
 
 }  // namespace zarnik
