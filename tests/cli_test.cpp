@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ats_compare.h"
 #include "support/file_test_helpers.h"
 #include "support/sim_process.h"
 
@@ -297,6 +298,190 @@ TEST_F(CliTest, AnUnsupportedWorkingProgramEndsWithFour) {
     run = Cli(Dir, sim.LinkPath(), {"write", Dir / "missing.ats"});
     EXPECT_EQ(run.Code, 4);
     EXPECT_FALSE(Has(run.Err, "Не смогли открыть файл."));
+}
+
+// ---------------------------------------------------------------- faults and bad input
+
+// Seconds since 1980-01-01 of the station clock held in a configuration file's identification.
+long FileClockSeconds(const std::string& file) {
+    const std::string b = test::ReadBytes(file);
+    if (b.size() < 21) return -1;
+    const auto at = [&b](std::size_t i) { return static_cast<long>(static_cast<unsigned char>(b[i])); };
+    const long unit = at(14) == 0 ? 6 : at(14);
+    return (at(1) | at(2) << 8) * 86400L + (at(3) | at(4) << 8) * unit;
+}
+
+long StationSeconds(int year, int month, int day, int hour, int minute, int second) {
+    long days = 0;
+    for (int y = 1980; y < year; ++y) days += y % 4 == 0 ? 366 : 365;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 1; m < month; ++m) days += m == 2 && year % 4 == 0 ? 29 : kDays[m - 1];
+    return (days + day - 1) * 86400L + hour * 3600L + minute * 60L + second;
+}
+
+// A noisy line loses bytes of the identification, which carries no checksum: the program must
+// never set the clock with a key taken from a damaged block and call it done.
+TEST_F(CliTest, ANoisyLineNeverSetsAWrongClockAndCallsItDone) {
+    for (const char* seed : {"7", "12"}) {
+        SCOPED_TRACE(seed);
+        const std::string state = Dir / (std::string("clock-") + seed + ".ats");
+        test::TSimProcess sim({"--model", "Dogwood", "--drop", "0.05", "--seed", seed,
+                               "--save-on-exit", state});
+        const TRun run = Cli(Dir, sim.LinkPath(), {"clock", "--set", "2031-05-17 10:20:30"});
+        sim.Stop();
+        if (run.Code != 0) {
+            EXPECT_FALSE(Has(run.Out, "установлено")) << run.Out;
+            EXPECT_TRUE(IsCyrillicUtf8(run.Err)) << run.Err;
+            continue;
+        }
+        EXPECT_TRUE(Has(run.Out, "Время в АТС установлено: 2031-05-17 10:20:30")) << run.Out;
+        // The station's clock has run on for the moments since: a tick below, a little above.
+        const long held = FileClockSeconds(state) - StationSeconds(2031, 5, 17, 10, 20, 30);
+        EXPECT_GE(held, -6);
+        EXPECT_LE(held, 15);
+    }
+}
+
+// A read over a line that loses one byte in a hundred either saves what the station holds or
+// says it failed; it never saves another serial number or an empty table as a success.
+TEST_F(CliTest, ANoisyReadSavesTheStationOrNothing) {
+    test::TSimProcess clean({"--model", "Alder"});
+    const std::string reference = Dir / "reference.ats";
+    ASSERT_EQ(Cli(Dir, clean.LinkPath(), {"read", "-o", reference, "--tables", "system,lines"}).Code, 0);
+    for (const char* seed : {"3", "5"}) {
+        SCOPED_TRACE(seed);
+        test::TSimProcess noisy({"--model", "Alder", "--drop", "0.01", "--seed", seed});
+        const std::string file = Dir / (std::string("noisy-") + seed + ".ats");
+        const TRun run = Cli(Dir, noisy.LinkPath(), {"read", "-o", file, "--tables", "system,lines"});
+        if (run.Code != 0) {
+            EXPECT_FALSE(std::filesystem::exists(file));
+            EXPECT_TRUE(IsCyrillicUtf8(run.Err)) << run.Err;
+            continue;
+        }
+        test::ExpectSameBytes(test::WithoutClock(test::ReadBytes(reference)),
+                              test::WithoutClock(test::ReadBytes(file)), "noisy read");
+    }
+}
+
+// A file that lacks tables never empties them in the station: without --tables a write sends
+// what the file holds, and a header without tables sends nothing.
+TEST_F(CliTest, AFileWithoutATableNeverEmptiesItInTheStation) {
+    test::TSimProcess sim({"--model", "Cedar"});
+    const std::string full = Dir / "full.ats";
+    const std::string part = Dir / "part.ats";
+    ASSERT_EQ(Cli(Dir, sim.LinkPath(), {"read", "-o", full}).Code, 0);
+    ASSERT_EQ(Cli(Dir, sim.LinkPath(), {"read", "-o", part, "--tables", "lines"}).Code, 0);
+
+    TRun run = Cli(Dir, sim.LinkPath(), {"write", part});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_FALSE(Has(run.Err, "нет таблиц")) << run.Err;
+    const std::string after = Dir / "after.ats";
+    ASSERT_EQ(Cli(Dir, sim.LinkPath(), {"read", "-o", after}).Code, 0);
+    test::ExpectSameBytes(test::WithoutClock(test::ReadBytes(full)),
+                          test::WithoutClock(test::ReadBytes(after)), "station after the write");
+
+    const std::string header = Dir / "header.ats";
+    test::WriteBytes(header, test::ReadBytes(part).substr(0, 200));
+    run = Cli(Dir, sim.LinkPath(), {"write", header});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(Has(run.Err, "нет ни одной из выбранных таблиц")) << run.Err;
+    EXPECT_FALSE(Has(run.Out, "Записано"));
+
+    // Chosen by name, a table the file lacks goes out blank, and the user is told so.
+    run = Cli(Dir, sim.LinkPath(), {"write", part, "--tables", "lines,doors"});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Err, "нет таблиц: «Таблицы домофонов»")) << run.Err;
+}
+
+// A composition list whose length never comes cannot be read as an empty station.
+TEST_F(CliTest, ACompositionThatDoesNotComeSavesNothing) {
+    test::TSimProcess sim({"--model", "Cedar", "--silent-for", "40.09"});
+    const TRun run = Cli(Dir, sim.LinkPath(), {"read", "-o", Dir / "hw.ats"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(HasMessage(run.Err, "Ошибка",
+                           "Таблица апп. конфигурации АТС имеет подозрительно большую длину!"))
+        << run.Err;
+    EXPECT_TRUE(Has(run.Err, "Не могу прочитать таблицу состава АТС")) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(Dir / "hw.ats"));
+}
+
+// A report replaces only a workbook, and only when the user agrees.
+TEST_F(CliTest, AReportNeverReplacesAConfigurationAndAsksBeforeAWorkbook) {
+    const std::string file = Dir / "same.ats";
+    ASSERT_EQ(Cli(Dir, "", {"new", "--model", "Cedar", "--version", "24.8", "--boards", "Kama", "-o", file}).Code, 0);
+    const std::string before = test::ReadBytes(file);
+    TRun run = Cli(Dir, "", {"report", file, "-o", file});
+    EXPECT_NE(run.Code, 0);
+    EXPECT_TRUE(Has(run.Err, "не является отчетом")) << run.Err;
+    EXPECT_EQ(test::ReadBytes(file), before);
+
+    const std::string book = Dir / "book.xlsx";
+    ASSERT_EQ(Cli(Dir, "", {"report", file, "-o", book}).Code, 0);
+    const std::string first = test::ReadBytes(book);
+    run = Cli(Dir, "", {"report", file, "-o", book});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(Has(run.Err, "уже существует, заменить его? [Отмена]")) << run.Err;
+    EXPECT_EQ(test::ReadBytes(book), first);
+    EXPECT_EQ(Cli(Dir, "", {"report", file, "-o", book, "--yes"}).Code, 0);
+}
+
+// An output that cannot be created is found before the station is read: with no station at
+// all the answer is about the file, not the link.
+TEST_F(CliTest, AnOutputThatCannotBeCreatedIsRefusedBeforeReading) {
+    const std::string nowhere = Dir / "no-such-port";
+    for (const std::string& output : {Dir / "missing/x.ats", Dir.Path}) {
+        const TRun run = Cli(Dir, nowhere, {"read", "-o", output});
+        EXPECT_EQ(run.Code, 1) << output;
+        EXPECT_TRUE(Has(run.Err, "не может быть создан")) << run.Err;
+        EXPECT_FALSE(Has(run.Err, "нет связи")) << run.Err;
+    }
+}
+
+// The system's reason for a port that does not open is added to the message.
+TEST_F(CliTest, APortThatDoesNotOpenSaysWhy) {
+    TRun run = Cli(Dir, Dir / "no-such-port", {"info"});
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_TRUE(Has(run.Err, "Проверьте номер СОМ-порта. Причина: нет такого устройства.")) << run.Err;
+    run = Cli(Dir, Dir.Path, {"info"});
+    EXPECT_TRUE(Has(run.Err, "Причина: это не последовательный порт.")) << run.Err;
+}
+
+// Versions and dates are taken only in their one written form, and the message names the field.
+TEST_F(CliTest, VersionsAndDatesAreStrict) {
+    const std::string out = Dir / "v.ats";
+    TRun run = Cli(Dir, "", {"new", "--model", "Cedar", "--version", "", "--boards", "Kama", "-o", out});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(Has(run.Err, "не указана версия")) << run.Err;
+    run = Cli(Dir, "", {"new", "--model", "Cedar", "--version", "22.8", "--boards", "Kama", "-o", out});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(Has(run.Err, "22.9")) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(Cli(Dir, "", {"new", "--model", "Cedar", "--version", "22.9", "--boards", "Kama", "-o", out}).Code, 0);
+
+    run = Cli(Dir, Dir / "no-such-port", {"clock", "--set", "+2023-+06-+15 +1:+2:+3"});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(Has(run.Err, "ГГГГ-ММ-ДД ЧЧ:ММ:СС")) << run.Err;
+    run = Cli(Dir, Dir / "no-such-port", {"clock", "--set", "2023-13-01 10:00:00"});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(Has(run.Err, "месяц")) << run.Err;
+}
+
+// The command line never sets the clock unasked, --yes or not; the global options may follow
+// the command.
+TEST_F(CliStationTest, InfoTellsHowFarTheClockIsOffAndGlobalOptionsGoAnywhere) {
+    ASSERT_EQ(Cli(Dir, Port(), {"clock", "--set", "2024-02-29 12:00:05"}).Code, 0);
+    TRun run = Cli(Dir, Port(), {"--yes", "info"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Err, "АТС отстает на ")) << run.Err;
+    EXPECT_TRUE(Has(run.Err, "zarnik-cli clock --set-now")) << run.Err;
+    EXPECT_FALSE(Has(run.Err, "[OK]")) << run.Err;
+    EXPECT_TRUE(Has(run.Out, "Время в АТС: 2024-02-29 12:0")) << "the clock was not set";
+
+    const std::string file = Dir / "late.ats";
+    run = Cli(Dir, "", {"read", "-o", file, "--tables", "system", "--yes", "--port", Port()});
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(std::filesystem::exists(file));
+    ASSERT_EQ(Cli(Dir, Port(), {"clock", "--set-now"}).Code, 0);
 }
 
 }  // namespace

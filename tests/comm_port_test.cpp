@@ -426,3 +426,46 @@ TEST_F(CommPortPty, PeerGoneIsAReadAndWriteFailureNotSilence) {
 
 }  // namespace
 }  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// The reason a technician reads beside "Непонятная ошибка при открытии СОМ-порта": each way an
+// open really fails here, and the permission case, which root never meets, from its errno.
+TEST_F(CommPortPty, AFailedOpenSaysWhyInTheUsersWords) {
+    const auto reasonOf = [](const std::string& path) {
+        TCommPort port;
+        try {
+            port.Open(path);
+        } catch (const ECommError& e) {
+            return PortOpenReason(e);
+        }
+        return std::string("opened");
+    };
+    EXPECT_EQ(reasonOf("/nonexistent/ttyZ9"), "нет такого устройства");
+    EXPECT_EQ(reasonOf("/dev/zarnik-no-such-tty"), "нет такого устройства");
+    const auto dir = std::filesystem::temp_directory_path();
+    EXPECT_EQ(reasonOf(dir.string()), "это не последовательный порт");
+    const auto file = dir / "zarnik_comm_port_reason_file";
+    ASSERT_GE(::close(::open(file.c_str(), O_CREAT | O_WRONLY, 0600)), 0);
+    EXPECT_EQ(reasonOf(file.string()), "это не последовательный порт");
+    std::filesystem::remove(file);
+    {
+        TCommPort holder;
+        holder.Open(SlavePath);
+        EXPECT_EQ(reasonOf(SlavePath), "порт занят другой программой");
+    }
+    EXPECT_EQ(PortOpenReason(ECommError(8, EACCES)), "нет прав доступа");
+    // Failures of a port already open say nothing about the device.
+    EXPECT_EQ(PortOpenReason(ECommError(10, EIO)), "");
+    EXPECT_EQ(PortOpenReason(ECommError(8, 0)), "");
+
+    const std::string text =
+        "Исключение! Непонятная ошибка при открытии СОМ-порта. Проверьте номер СОМ-порта.";
+    EXPECT_EQ(WithPortOpenReason(text, ECommError(8, ENOENT)),
+              text + " Причина: нет такого устройства.");
+    EXPECT_EQ(WithPortOpenReason(text, ECommError(8, 0)), text);
+}
+
+}  // namespace
+}  // namespace zarnik

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "flows/status_lines.h"
@@ -126,8 +129,15 @@ TEST_F(SaveFlow, AFailedSaveKeepsTheOldFileAndTheBackup) {
         EXPECT_EQ(test::ReadBytes(Backup()), backup);
     };
 
-    // The name beside the file that the new file is written under cannot be used.
-    std::filesystem::create_directory(Name() + ".part");
+    // The names beside the file that the new file could be written under cannot be used.
+    const auto temporaries = [] {
+        std::vector<std::string> names;
+        for (int n = 0; n < 100; ++n)
+            names.push_back(Dir() + "/.office.ats.tmp" + std::to_string(::getpid()) + "." +
+                            std::to_string(n));
+        return names;
+    }();
+    for (const std::string& name : temporaries) std::filesystem::create_directory(name);
     Dialogs().Seen.clear();
     Dialogs().ExpectQuestion("", TAnswer::Ok);
     EXPECT_FALSE(Save(AllTicks()));
@@ -135,7 +145,7 @@ TEST_F(SaveFlow, AFailedSaveKeepsTheOldFileAndTheBackup) {
     EXPECT_EQ(Dialogs().Seen[1].Text, "Невозможно создать файл");
     EXPECT_EQ(Dialogs().Seen[1].Caption, "Ошибка");
     expectUnchanged();
-    std::filesystem::remove(Name() + ".part");
+    for (const std::string& name : temporaries) std::filesystem::remove(name);
 
     // The disk fills up in the middle of the new file.
     {
@@ -163,6 +173,24 @@ TEST_F(SaveFlow, AFailedSaveKeepsTheOldFileAndTheBackup) {
     EXPECT_EQ(test::ReadBytes(Name()), old);
     EXPECT_EQ(test::EntriesOf(Dir()), std::set<std::string>{"office.ats"});
     std::filesystem::remove_all(Backup());
+}
+
+// A saved file keeps the permissions of the one it replaces, and a name near the file system's
+// limit saves like any other (the temporary beside it must not be longer).
+TEST_F(SaveFlow, ReplacingKeepsThePermissionsAndLongNamesSave) {
+    ASSERT_TRUE(Save(OnlyTicks({ETable::SystemSettings})));
+    ASSERT_EQ(::chmod(Name().c_str(), 0600), 0);
+    Dialogs().ExpectQuestion("", TAnswer::Ok);
+    ASSERT_TRUE(Save(AllTicks()));
+    struct stat st {};
+    ASSERT_EQ(::stat(Name().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    const std::string longName = Dir() + "/" + std::string(236, 'k') + ".ats";  // 240 bytes
+    EXPECT_TRUE(Save(AllTicks(), longName)) << (Dialogs().Seen.empty() ? "" : Dialogs().Seen.back().Text);
+    EXPECT_EQ(test::ReadBytes(longName), test::ReadBytes(Name()));
+    std::filesystem::remove(longName);
+    EXPECT_EQ(test::EntriesOf(Dir()), std::set<std::string>{"office.ats"});
 }
 
 // ---------------------------------------------------------------- loading
@@ -293,6 +321,37 @@ TEST_F(LoadFlow, OnlySubscriberLinesKeepsEveryOtherTable) {
     EXPECT_EQ(FindPort(*s.Store, 201)->AlData->AL_PrgNum, "1201");
     EXPECT_TRUE(s.Session.Changed(ETable::SubscriberLines));
     EXPECT_FALSE(s.Session.Changed(ETable::Groups));
+}
+
+// A ticked table the file does not hold is loaded blank but is not a change to send: the write
+// panel is told which ticked tables would go out blank. A read, the constructor or an edit of
+// the table ends that.
+TEST_F(LoadFlow, ATableTheFileLacksIsHeldBlankButNeverMarkedForWriting) {
+    TLoadedStation source("Alder");
+    test::TScratchDir dir;
+    test::WriteBytes(dir / "lines.ats",
+                     AsText(test::SavedBytes(source.Session, OnlyTicks({ETable::SubscriberLines}))));
+    TLoadedStation s("Alder");
+    ASSERT_TRUE(Load(s, dir / "lines.ats"));
+    for (ETable t : kAllTables) EXPECT_EQ(s.Session.Changed(t), t == ETable::SubscriberLines);
+    const std::vector<ETable> blank = BlankTablesForWrite(s.Session, AllTicks());
+    EXPECT_EQ(blank.size(), kTableCount - 1u);
+    EXPECT_EQ(std::count(blank.begin(), blank.end(), ETable::SubscriberLines), 0);
+    EXPECT_TRUE(BlankTablesForWrite(s.Session, OnlyTicks({ETable::SubscriberLines})).empty());
+    EXPECT_EQ(BlankTablesWarning(BlankTablesForWrite(s.Session, OnlyTicks({ETable::DoorPhones}))),
+              "В загруженном файле нет таблиц: «Таблицы домофонов». Записанные в АТС, они будут "
+              "пустыми: прежние настройки этих таблиц в АТС пропадут.");
+    EXPECT_EQ(BlankTablesWarning({}), "");
+
+    // Confirming the door phones' window makes them the user's own.
+    FindCodec(ETable::DoorPhones)->Encode(s.Session, *s.Store);
+    EXPECT_TRUE(BlankTablesForWrite(s.Session, OnlyTicks({ETable::DoorPhones})).empty());
+    // A file that holds the table ends it too; a load that leaves a table unticked keeps it.
+    test::WriteBytes(dir / "all.ats", AsText(test::SavedBytes(source.Session)));
+    ASSERT_TRUE(Load(s, dir / "all.ats", OnlyTicks({ETable::Groups})));
+    EXPECT_EQ(BlankTablesForWrite(s.Session, OnlyTicks({ETable::Groups, ETable::TrunkLines})),
+              std::vector<ETable>{ETable::TrunkLines});
+    EXPECT_EQ(s.Session.Origin, EConfigOrigin::File);
 }
 
 // The four lines the main window shows after a load come from the file's identification: the

@@ -158,3 +158,50 @@ TEST(StationClockEndToEnd, SilentLineGivesUp) {
 
 }  // namespace
 }  // namespace zarnik
+
+#include "support/offline_session.h"
+
+namespace zarnik {
+namespace {
+
+using TIdBlock = std::array<std::uint8_t, kIdBufferSize>;
+
+// Key 0x21, six-second ticks, day 100 at tick 1000; the clock and the rest keyed as they travel.
+TIdBlock IdBlock(std::uint16_t ticks, std::uint8_t serialLow = 0x34) {
+    TIdBlock b{};
+    const std::uint8_t key = 0x21;
+    const std::array<std::uint8_t, 20> plain{100, 0, static_cast<std::uint8_t>(ticks & 0xFF),
+                                             static_cast<std::uint8_t>(ticks >> 8), 1, 6, 0x48, 2,
+                                             8, 16, 0, 0, 0, 6, serialLow, 0x12, 0, 2, 48, 0};
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(i == 11 ? key : plain[i] ^ key);
+    return b;
+}
+
+// The block has no checksum: two answers are one only when all but the clock agree exactly and
+// the clocks are a moment apart.
+TEST(Identification, TwoAnswersAgreeOnlyByteForByteAndWithinAClockTick) {
+    EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 20));
+    EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1001), 20));   // the next tick
+    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20));  // 18 s apart
+    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000, 0x35), 20));
+    TIdBlock shifted{};
+    std::copy(IdBlock(1000).begin() + 1, IdBlock(1000).end(), shifted.begin());
+    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), shifted, 20));
+    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 8));  // no key came
+}
+
+// A device code that names no model says which code it was.
+TEST(Identification, AnUnknownDeviceCodeIsNamedWithItsValue) {
+    test::TOfflineSession s;
+    s.Session.IdBuffer.fill(0);
+    s.Session.IdBuffer[5] = 9;
+    EXPECT_THROW(s.Session.DecodeIdentification(false), TExitProgram);
+    ASSERT_EQ(s.Dialogs.Seen.size(), 1u);
+    EXPECT_NE(s.Dialogs.Seen[0].Text.find("Ошибка чтения кода устройства: код 9 "),
+              std::string::npos)
+        << s.Dialogs.Seen[0].Text;
+}
+
+}  // namespace
+}  // namespace zarnik

@@ -115,3 +115,43 @@ TEST(QuickConferenceCodecFile, CountsBlankAndDemo) {
 
 }  // namespace
 }  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// Whatever the area holds, what the program writes it reads back, and a second round trip
+// through the store and the file changes nothing more.
+Bytes FileRound(TConfStation& s) {
+    const TTableCodec& codec = *QuickConferenceCodec();
+    codec.Decode(s.Session, *s.Store);
+    codec.Encode(s.Session, *s.Store);
+    const Bytes packed = codec.Pack(s.Session);
+    EXPECT_TRUE(codec.Unpack(s.Session, packed));
+    return packed;
+}
+
+TEST(QuickConferenceCodecFile, UnusualParametersStillSettleAndReadBack) {
+    // A size factor of 0 carries no member bytes: members cannot survive the wire or a file.
+    TConfStation none(0);
+    none.Area().Slots[0].Assign(Bytes{3, 1, 2, 3});
+    none.Area().Slots[0].Length = 4;
+    const Bytes first = FileRound(none);
+    EXPECT_EQ(FileRound(none), first);
+    EXPECT_EQ(first, (Bytes{1, 0, 1, 0, 1, 0}));
+    none.Conf(0) = Members({200});
+    EXPECT_EQ(QuickConferenceCodec()->Encode(none.Session, *none.Store), -1);
+
+    // 200 members of two bytes do not fit a slot: such an image is filed as an empty
+    // conference, never as an entry the load would refuse.
+    TConfStation wide(2);
+    wide.Area().Slots[1].Bytes[0] = 200;
+    wide.Area().Slots[1].Length = 201;
+    const TTableCodec& codec = *QuickConferenceCodec();
+    const Bytes packed = codec.Pack(wide.Session);
+    ASSERT_TRUE(codec.Unpack(wide.Session, packed));
+    EXPECT_EQ(codec.Pack(wide.Session), packed);
+    EXPECT_EQ(wide.Head(1, 1), (Bytes{0}));
+}
+
+}  // namespace
+}  // namespace zarnik

@@ -134,6 +134,13 @@ TEST(FlashEndToEnd, BlockReadFromOneStationArrivesUnchangedAtAnother) {
     TLiveStation target(to);
     TLinkedSession s(source.Path());
     ASSERT_EQ(ReadAllTables(s, Only(ETable::Flash)), 1);
+    // The block travels in a configuration file: what was read from one station in a session
+    // is never written to another one unless it comes from a file.
+    const std::string carried = s.Work.Path + "/flash.ats";
+    TFileList out;
+    ASSERT_TRUE(SaveConfiguration(*s.Session, *s.Store, out, Only(ETable::Flash), carried));
+    TFileList in;
+    ASSERT_TRUE(LoadConfiguration(*s.Session, *s.Store, in, Only(ETable::Flash), carried));
     s.Connect(target.Path());
     ASSERT_EQ(WriteAllTables(s, Only(ETable::Flash)), 1);
     EXPECT_EQ(s.Session->Identity.SerialNumber, "999");  // the write went to the other station

@@ -122,3 +122,24 @@ TEST(RoutingTableCodecDemo, DemoRowsNameSubscriberLinesAndSurviveEncoding) {
 
 }  // namespace
 }  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// A file saved before the routing tables were read holds no block; loaded and saved again it
+// must be the same file, not the station's 48 empty blocks.
+TEST(RoutingTableCodecPack, AFileLoadsAndSavesAgainToTheSameBytes) {
+    TOfflineSession s;
+    const TTableCodec* codec = RoutingTableCodec();
+    TRawArea& area = s.Session.Area(ETable::RoutingTables);
+    s.Session.Identity.RoutingTableCount = 48;
+    for (const Bytes& record : {Bytes{}, Bytes{5, 4, 0, 0, 0, 0}, Bytes{2, 7, 0, 0}}) {
+        ASSERT_TRUE(codec->Unpack(s.Session, record));
+        EXPECT_EQ(codec->Pack(s.Session), record);
+    }
+    EXPECT_EQ(area.Count, 2);
+    EXPECT_EQ(Valid(area.Slots[0]), (Bytes{7, 0}));
+}
+
+}  // namespace
+}  // namespace zarnik

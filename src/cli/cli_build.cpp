@@ -9,10 +9,13 @@
 #include "files/config_flows.h"
 #include "flows/clear_settings.h"
 #include "flows/offline_constructor.h"
+#include "model/broadcaster.h"
 
 namespace zarnik::cli {
 
 namespace {
+
+constexpr const char* kLowestSupportedVersion = "22,9";
 
 struct TNewArgs {
     std::string Model;
@@ -58,7 +61,29 @@ std::string OfferedBoardList(const std::string& model) {
 }
 
 // The window's choices from the arguments; false (message on stderr) when they do not fit.
+// "" when the version can be built, else what is wrong with it: empty, not written as "24.7",
+// or older than the program works with.
+std::string VersionProblem(const std::string& version) {
+    if (version.empty()) return "не указана версия рабочей программы (--version, например 24.7)";
+    if (!VersionBytes(version))
+        return "версия рабочей программы \"" + version + "\" записывается в виде 24.7";
+    // The digits as the identification holds them: three before the comma, one after.
+    std::string digits;
+    for (char c : version)
+        if (c != '.' && c != ',') digits += c;
+    if (digits.size() == 3) digits.insert(digits.begin(), '0');
+    const std::string text = digits.substr(0, 3) + "," + digits.substr(3);
+    if (TBroadcaster::CompareVersions(text, kLowestSupportedVersion) == 0)
+        return "версия рабочей программы " + version +
+               " не поддерживается: Zarnik_M работает с версиями от 22.9 и выше";
+    return "";
+}
+
 bool FillDraft(const TNewArgs& args, TConstructorDraft& draft) {
+    if (const std::string problem = VersionProblem(args.Version); !problem.empty()) {
+        std::cerr << "new: " << problem << "\n";
+        return false;
+    }
     draft.SetModel(args.Model);
     draft.SetVersion(args.Version);
     const std::vector<std::string> boards = SplitBoards(args.Boards);

@@ -1,5 +1,8 @@
 // zarnik-cli commands that move configurations between the station and files: read and write.
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_commands.h"
@@ -28,9 +31,30 @@ struct TWriteArgs {
     std::string Tables;
 };
 
+// Why a configuration file cannot be created under `path`, or "" when it can: checked before
+// the station is read, so that a read of many seconds is not thrown away.
+std::string OutputProblem(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return "это каталог";
+    const fs::path parent = fs::path(path).parent_path();
+    const fs::path dir = parent.empty() ? fs::path(".") : parent;
+    if (!fs::exists(dir, ec)) return "нет каталога " + dir.string();
+    if (!fs::is_directory(dir, ec)) return dir.string() + " не является каталогом";
+    if (::access(dir.c_str(), W_OK) != 0) return "нет прав на запись в каталог " + dir.string();
+    if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return "это не обычный файл";
+    return "";
+}
+
 int RunRead(TCliContext& context, const TReadArgs& args) {
     const auto ticks = ParseTableList(args.Tables);
     if (!ticks) return kExitUsage;
+    if (const std::string problem = OutputProblem(args.Output); !problem.empty()) {
+        context.Dialogs().Message("Файл " + args.Output + " не может быть создан: " + problem +
+                                      ". АТС не считывалась.",
+                                  "Ошибка");
+        return kExitFailure;
+    }
     context.Store().TransferFlags = *ticks;
     std::vector<ETable> failed;
     const int code = ReadStationForCli(context, &failed);
@@ -53,6 +77,28 @@ int RunRead(TCliContext& context, const TReadArgs& args) {
     return kExitOk;
 }
 
+// Without --tables a write sends what the file holds, never the blank image of a table it
+// lacks; with --tables the user chose, and is told which of the chosen tables go out empty.
+bool ChooseTablesToWrite(TCliContext& context, const TFileList& file, const TTableTicks& ticks,
+                         bool explicitChoice) {
+    TDataStream& store = context.Store();
+    if (explicitChoice) {
+        const std::string warning = BlankTablesWarning(BlankTablesForWrite(context.Session(), ticks));
+        if (!warning.empty())
+            context.Dialogs().Message(warning + " Они выбраны в --tables и записываются.",
+                                      "Предупреждение");
+        store.TransferFlags = ticks;
+        return true;
+    }
+    bool any = false;
+    for (ETable t : kAllTables) {
+        const auto i = static_cast<std::size_t>(SelectionIndex(t));
+        store.TransferFlags[i] = ticks[i] && file.Holds(t);
+        any = any || store.TransferFlags[i];
+    }
+    return any;
+}
+
 int RunWrite(TCliContext& context, const TWriteArgs& args) {
     const auto ticks = ParseTableList(args.Tables);
     if (!ticks) return kExitUsage;
@@ -68,17 +114,34 @@ int RunWrite(TCliContext& context, const TWriteArgs& args) {
                                   "Ошибка");
         return kExitFailure;
     }
+    if (!ChooseTablesToWrite(context, file, *ticks, !args.Tables.empty())) {
+        context.Dialogs().Message("В файле " + args.Input +
+                                      " нет ни одной из выбранных таблиц, в АТС ничего не записано.",
+                                  "Ошибка");
+        return kExitFailure;
+    }
     TTerminalProgress progress(context);
     std::vector<ETable> failed;
-    const int result = WriteAll(session, progress, context.Store(), &failed);
+    std::vector<ETable> written;
+    const std::vector<ETable> chosen = TablesWriteAllSends(session, context.Store());
+    int result = 0;
+    try {
+        result = WriteAll(session, progress, context.Store(), &failed, &written);
+    } catch (const ECommError&) {
+        context.Terminal().EndLine();
+        context.Dialogs().Message(WriteEndedEarlyText(EWriteEnd::PortFailed, chosen, written),
+                                  "Ошибка");
+        throw;
+    }
     context.Terminal().EndLine();
     if (result == 1 && failed.empty()) {
         std::cout << "Записано в АТС: " << args.Input << "\n";
         return kExitOk;
     }
+    if (result == kWriteOtherStation) return kExitFailure;
     if (!failed.empty())
         context.Dialogs().Message("АТС не приняла таблицы: " + TableNames(failed) + ".", "Ошибка");
-    if (session.CheckLink() < 0) {
+    if (session.CheckLink() < 0 || (result == -1 && failed.empty() && written.empty())) {
         context.Dialogs().Message("Нет связи с АТС", "Ошибка");
         return kExitNoLink;
     }
@@ -147,7 +210,9 @@ void RegisterFileCommands(CLI::App& app, TCommandBody& body) {
                                      "write the chosen tables to the station");
     write->footer(kExitCodesHelp);
     write->add_option("file", writeArgs->Input, "configuration file (.ats)")->required();
-    write->add_option("--tables", writeArgs->Tables, TableListHelp());
+    write->add_option("--tables", writeArgs->Tables,
+                      TableListHelp("comma-separated tables (default: every table the file "
+                                    "holds; a chosen table the file lacks is written empty):"));
     write->callback([&body, writeArgs] {
         body = [writeArgs](TCliContext& context) { return RunWrite(context, *writeArgs); };
     });

@@ -41,7 +41,7 @@ std::string PortErrorText(const ECommError& e) {
     std::string text =
         "Ошибка COM-порта (код " + std::to_string(e.Code) + "): " + PortStepText(e.Code);
     if (e.LastError != 0) text += " (errno " + std::to_string(e.LastError) + ")";
-    return text + ".";
+    return WithPortOpenReason(text + ".", e);
 }
 
 }  // namespace
@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
     app.add_flag("-y,--yes", options.Yes, "answer OK to every question");
     app.add_option("--dir", options.BaseDir, "working directory (default: current)");
     app.require_subcommand(1);
+    // The global options may also follow the command: "read -o x.ats --yes".
+    app.fallthrough();
     TCommandBody body;
     RegisterStationCommands(app, body);
     RegisterFileCommands(app, body);

@@ -43,13 +43,28 @@ int RunReport(TCliContext& context, const TReportArgs& args) {
     TFileList file;
     if (!LoadConfiguration(session, context.Store(), file, AllTables(), args.Input))
         return kExitFailure;
+    // An existing workbook is replaced only when the user agrees (--yes); anything else under
+    // the name is refused by the report itself.
+    const TReportRequest request = RequestFor(args);
+    const std::string target =
+        request.ChosenPath.empty() ? ReportFilePath(context.Options().BaseDir, request.Name)
+                                   : request.ChosenPath;
+    if (ReportNameProblem(request.Name).empty() || !request.ChosenPath.empty()) {
+        if (IsWorkbookFile(target) &&
+            context.Dialogs().Question("Отчет " + target + " уже существует, заменить его?",
+                                       "Предупреждение") != TAnswer::Ok) {
+            context.Dialogs().Message("Отчет не сформирован.", "Ошибка");
+            return kExitFailure;
+        }
+    }
     TTerminalProgress progress(context);
     std::string path;
     const EReportResult result =
         MakeConfigurationReport(session, context.Store(), ReportTicksForTables(*tables),
-                                RequestFor(args), progress, context.Dialogs(), &path);
+                                request, progress, context.Dialogs(), &path);
     context.Terminal().EndLine();
-    if (result == EReportResult::Refused) return kExitUsage;
+    if (result == EReportResult::Refused)
+        return std::filesystem::exists(target) ? kExitFailure : kExitUsage;
     if (result == EReportResult::Failed) {
         context.Dialogs().Message("Отчет не сформирован.", "Ошибка");
         return kExitFailure;
@@ -67,7 +82,9 @@ void RegisterReportCommands(CLI::App& app, TCommandBody& body) {
     report->footer(kExitCodesHelp);
     report->add_option("file", args->Input, "configuration file (.ats)")->required();
     report->add_option("-o,--output", args->Output,
-                       "workbook to write (default: report.xlsx in the dat directory)");
+                       "workbook to write, any path (default: report.xlsx in the dat\n"
+                       "directory); an existing workbook is replaced only with --yes, any\n"
+                       "other existing file never");
     report->add_option("--tables", args->Tables,
                        TableListHelp() +
                            "\n(the list of lines and the composition are always "

@@ -1,6 +1,7 @@
 // zarnik-cli commands that talk to the station: info and clock, and the read shared with read.
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -34,18 +35,44 @@ long DayNumber(const TStationDateTime& t) {
     return days + t.Day - 1;
 }
 
-// "YYYY-MM-DD HH:MM:SS" of a date the station's clock can hold (its day number has 16 bits).
-bool ParseDateTime(const std::string& text, TStationDateTime& t) {
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.Year, &t.Month, &t.Day, &t.Hour,
-                    &t.Minute, &t.Second, &tail) != 6)
-        return false;
-    if (t.Year < 1980 || t.Year > 2159 || t.Month < 1 || t.Month > 12 || t.Day < 1 ||
-        t.Day > DaysInMonth(t.Year, t.Month))
-        return false;
-    if (t.Hour < 0 || t.Hour > 23 || t.Minute < 0 || t.Minute > 59 || t.Second < 0 || t.Second > 59)
-        return false;
-    return DayNumber(t) <= 0xFFFF;
+// Reads exactly `width` decimal digits at `at`: no sign, no blank, nothing else.
+bool Digits(const std::string& text, std::size_t at, std::size_t width, int& value) {
+    if (at + width > text.size()) return false;
+    value = 0;
+    for (std::size_t i = at; i < at + width; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+// "YYYY-MM-DD HH:MM:SS" of a date the station's clock can hold (its day number has 16 bits):
+// "" when it is one, else what is wrong, naming the field.
+std::string DateTimeProblem(const std::string& text, TStationDateTime& t) {
+    static constexpr const char* kShape = "ГГГГ-ММ-ДД ЧЧ:ММ:СС";
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':')
+        return std::string("дата и время должны иметь вид ") + kShape;
+    struct TField {
+        std::size_t At, Width;
+        int* Value;
+        const char* Name;
+    };
+    const TField fields[] = {{0, 4, &t.Year, "год"},    {5, 2, &t.Month, "месяц"},
+                             {8, 2, &t.Day, "день"},    {11, 2, &t.Hour, "час"},
+                             {14, 2, &t.Minute, "минута"}, {17, 2, &t.Second, "секунда"}};
+    for (const TField& f : fields)
+        if (!Digits(text, f.At, f.Width, *f.Value))
+            return std::string("поле \"") + f.Name + "\": только цифры (вид " + kShape + ")";
+    if (t.Year < 1980 || t.Year > 2159) return "год: от 1980 до 2159";
+    if (t.Month < 1 || t.Month > 12) return "месяц: от 01 до 12";
+    if (t.Day < 1 || t.Day > DaysInMonth(t.Year, t.Month))
+        return "день: в этом месяце от 01 до " + std::to_string(DaysInMonth(t.Year, t.Month));
+    if (t.Hour > 23) return "час: от 00 до 23";
+    if (t.Minute > 59) return "минута: от 00 до 59";
+    if (t.Second > 59) return "секунда: от 00 до 59";
+    if (DayNumber(t) > 0xFFFF) return "дата позже 2159-06-05, ее не хранят часы АТС";
+    return "";
 }
 
 // The chosen tables as they were read, in selection order; a chosen table the station does not
@@ -95,9 +122,13 @@ int RunClock(TCliContext& context, bool now, const std::string& when) {
     TStationDateTime t;
     if (now) {
         t = LocalDateTime(std::chrono::system_clock::now());
-    } else if (when.empty() || !ParseDateTime(when, t)) {
+    } else if (when.empty()) {
         std::cerr << "clock: укажите --set-now или --set \"ГГГГ-ММ-ДД ЧЧ:ММ:СС\" (дата от "
                      "1980-01-01 до 2159-06-05)\n";
+        return kExitUsage;
+    } else if (const std::string problem = DateTimeProblem(when, t); !problem.empty()) {
+        std::cerr << "clock: неверная дата \"" << when << "\": " << problem
+                  << " (дата от 1980-01-01 до 2159-06-05)\n";
         return kExitUsage;
     }
     if (const int link = CheckStationLink(context); link != kExitOk) return link;
@@ -122,9 +153,34 @@ int CheckStationLink(TCliContext& context) {
     return kExitNoLink;
 }
 
+// "на 3 ч 12 мин 5 с": a clock difference as a technician reads it.
+std::string Duration(double seconds) {
+    long s = std::lround(std::fabs(seconds));
+    const long days = s / 86400;
+    s %= 86400;
+    std::string text;
+    if (days > 0) text += std::to_string(days) + " дн ";
+    if (days > 0 || s >= 3600) text += std::to_string(s / 3600) + " ч ";
+    text += std::to_string(s % 3600 / 60) + " мин " + std::to_string(s % 60) + " с";
+    return text;
+}
+
+// The command line never sets the clock unasked, --yes or not: it says how far off it is and
+// which command sets it.
+void TellClockDifference(TCliContext& context, double seconds) {
+    context.Dialogs().Message(
+        "Время в АТС заметно отличается от времени в Вашем компьютере: АТС " +
+            std::string(seconds > 0 ? "спешит" : "отстает") + " на " + Duration(seconds) +
+            ". Установить время АТС по компьютеру: zarnik-cli clock --set-now",
+        "Предупреждение");
+}
+
 int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed) {
     if (const int link = CheckStationLink(context); link != kExitOk) return link;
     TMainClass& session = context.Session();
+    session.ClockDiffers = [&context](TMainClass&, double seconds) {
+        TellClockDifference(context, seconds);
+    };
     TTerminalProgress progress(context);
     const int result = ReadAll(session, progress, context.Store(), failed);
     context.Terminal().EndLine();

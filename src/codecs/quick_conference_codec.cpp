@@ -15,6 +15,12 @@ constexpr int kWriteAttempts = 5;
 constexpr std::size_t kMembersOffset = 1;  // slot byte 0 holds the member count
 constexpr int kHighestMemberByte = 150;    // member bytes above it name no line
 
+// The one statement of a conference's layout that all six operations follow. The wire and the
+// file carry member count x size factor member bytes after the count; the store's view is one
+// byte per member, the first member count of them. So the members a conference can hold are
+// those whose bytes travel: none with a size factor of 0. A count whose bytes would not fit the
+// slot cannot be carried at all.
+
 // Member bytes of a conference as they travel: member count x size factor.
 std::size_t MemberBytes(std::size_t memberCount, const TMainClass& session) {
     return memberCount * session.ConferenceSizeFactor();
@@ -25,14 +31,24 @@ bool MembersFit(std::size_t memberCount, const TMainClass& session) {
     return MemberBytes(memberCount, session) + kMembersOffset <= slotCapacity;
 }
 
+// How many of the members have their byte carried.
+std::size_t MembersCarried(std::size_t memberCount, const TMainClass& session) {
+    return session.ConferenceSizeFactor() == 0 ? 0 : memberCount;
+}
+
 std::vector<std::uint8_t> PackConferences(const TMainClass& session) {
     std::vector<std::uint8_t> out;
     const TRawArea& area = session.Area(ETable::QuickConferences);
     const int count = ConferenceCount(session);
     for (int i = 0; i < count; ++i) {
         const TRawSlot& slot = area.Slots[static_cast<std::size_t>(i)];
-        const std::size_t members =
-            std::min(MemberBytes(slot.Bytes[0], session), slot.Capacity() - kMembersOffset);
+        if (!MembersFit(slot.Bytes[0], session)) {
+            // No read, load or encode leaves such a slot; written as it stands, the file could
+            // not be read back, so the conference goes out empty.
+            out.insert(out.end(), {0, 0});
+            continue;
+        }
+        const std::size_t members = MemberBytes(slot.Bytes[0], session);
         out.push_back(static_cast<std::uint8_t>(slot.Length));
         out.insert(out.end(), slot.Bytes.begin(),
                    slot.Bytes.begin() + static_cast<std::ptrdiff_t>(kMembersOffset + members));
@@ -155,7 +171,8 @@ int DecodeConfTable(TMainClass& session, TDataStream& store) {
         // An empty conference must not keep the members of the configuration before it.
         conf = TConfRecord{};
         const int memberCount = slot.Bytes[0];
-        for (int j = 0; j < memberCount; ++j) {
+        const int carried = static_cast<int>(MembersCarried(slot.Bytes[0], session));
+        for (int j = 0; j < carried; ++j) {
             const int b = slot.Bytes[kMembersOffset + static_cast<std::size_t>(j)];
             const bool valid = b >= 1 && b <= kHighestMemberByte;
             conf.Members[static_cast<std::size_t>(j)] =
@@ -176,7 +193,9 @@ int EncodeConfTable(TMainClass& session, TDataStream& store) {
         // The length byte is the member count + 1, and the members must fit one frame.
         const int memberCount = conf.MemberCount;
         if (memberCount < 0 || memberCount + 1 > 0xFF ||
-            !MembersFit(static_cast<std::size_t>(memberCount), session)) {
+            !MembersFit(static_cast<std::size_t>(memberCount), session) ||
+            MembersCarried(static_cast<std::size_t>(memberCount), session) !=
+                static_cast<std::size_t>(memberCount)) {
             result = -1;
             continue;
         }

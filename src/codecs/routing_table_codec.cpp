@@ -27,6 +27,17 @@ void FillRow(std::array<std::int32_t, kRoutingRowEntries>& row,
         row[p] = lines[from + p];
 }
 
+// Whole blocks (length byte and its bytes) at the start of a record, at most `limit`.
+int BlocksIn(std::span<const std::uint8_t> record, int limit) {
+    int blocks = 0;
+    for (std::size_t pos = 0; blocks < limit && pos < record.size(); ++blocks) {
+        const std::size_t end = pos + 1 + record[pos];
+        if (end > record.size()) break;
+        pos = end;
+    }
+    return blocks;
+}
+
 void FillDemoRouting(const TMainClass& session, TDataStream& store) {
     for (auto& table : store.RoutingTables) table.Clear();
     std::vector<std::int32_t> lines;
@@ -155,10 +166,15 @@ const TTableCodec* RoutingTableCodec() {
                 return PackBlocks(area, area.Count);
             },
         // The record holds no count: the number of tables comes from the file's identification,
-        // which the session already holds.
+        // which the session already holds. The area then covers the blocks the record brought,
+        // as pack writes exactly the area's blocks: a file saved before the tables were read
+        // (no block) loads and saves again as it was, not as the station's 48 empty blocks.
         .Unpack =
             [](TMainClass& s, std::span<const std::uint8_t> record) {
-                return UnpackBlocks(RoutingArea(s), record, TableCount(s));
+                TRawArea& area = RoutingArea(s);
+                if (!UnpackBlocks(area, record, TableCount(s))) return false;
+                area.Count = static_cast<std::uint16_t>(BlocksIn(record, TableCount(s)));
+                return true;
             },
         .Blank =
             [](TMainClass& s) {

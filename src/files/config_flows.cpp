@@ -196,8 +196,15 @@ bool LoadCheckedFile(TMainClass& session, TDataStream& store, TFileList& file,
             return false;
         }
     }
-    for (ETable t : kAllTables)
-        session.ChangeFlags[static_cast<std::size_t>(ChangeIndex(t))] = store.Selected(t);
+    // Only what the file brought is a change worth sending; a table it lacks is held blank but
+    // goes to a station only when the user ticks it for the write and agrees.
+    for (ETable t : kAllTables) {
+        session.ChangeFlags[static_cast<std::size_t>(ChangeIndex(t))] =
+            store.Selected(t) && file.Holds(t);
+        if (store.Selected(t))
+            session.LoadedBlank[static_cast<std::size_t>(SelectionIndex(t))] = !file.Holds(t);
+    }
+    session.Origin = EConfigOrigin::File;
     session.VerFlags = session.BuildVerFlags();
 
     DecodeStationStatus(session, store, false, false);
@@ -255,6 +262,36 @@ bool LoadConfigurationBytes(TMainClass& session, TDataStream& store, TFileList& 
     std::string why;
     if (!ReportRead(dialogs, file.ReadBytes(bytes, dialogs, &why), why)) return false;
     return LoadCheckedFile(session, store, file, ticks);
+}
+
+std::vector<ETable> BlankTablesForWrite(const TMainClass& session, const TTableTicks& ticks) {
+    std::vector<ETable> tables;
+    for (ETable t : kAllTables) {
+        const auto i = static_cast<std::size_t>(SelectionIndex(t));
+        if (ticks[i] && session.LoadedBlank[i]) tables.push_back(t);
+    }
+    std::sort(tables.begin(), tables.end(),
+              [](ETable a, ETable b) { return SelectionIndex(a) < SelectionIndex(b); });
+    return tables;
+}
+
+std::string BlankTablesWarning(const std::vector<ETable>& tables) {
+    if (tables.empty()) return "";
+    std::string names;
+    for (ETable t : tables) {
+        const TTableCodec* codec = FindCodec(t);
+        names += names.empty() ? "«" : ", «";
+        names += codec != nullptr ? codec->Caption : std::to_string(SelectionIndex(t));
+        names += "»";
+    }
+    return "В загруженном файле нет таблиц: " + names +
+           ". Записанные в АТС, они будут пустыми: прежние настройки этих таблиц в АТС "
+           "пропадут.";
+}
+
+std::string BlankTablesQuestion(const std::vector<ETable>& tables) {
+    const std::string warning = BlankTablesWarning(tables);
+    return warning.empty() ? warning : warning + " Записать их в АТС пустыми?";
 }
 
 std::array<std::string, 4> LoadedStatusLines(const TDataStream& store) {

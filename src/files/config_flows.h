@@ -5,6 +5,7 @@
 #include <array>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "files/file_list.h"
 #include "link/main_class.h"
@@ -24,6 +25,10 @@ bool SaveConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
 
 // true when the file was loaded. The whole file is checked first: a file that does not fit
 // shows one message and changes nothing in the session or the store.
+//
+// A ticked table the file holds no record of is loaded as a blank image (the store's table is
+// cleared), but it is not marked changed, and the session remembers it (LoadedBlank) so that a
+// write can warn before it would send that blank image to a station.
 bool LoadConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
                        const TTableTicks& ticks, const std::string& fileName);
 
@@ -34,6 +39,17 @@ bool LoadConfigurationBytes(TMainClass& session, TDataStream& store, TFileList& 
 // The four identity lines after a load: the model, the version, the serial number, and the
 // buffer line with no figure.
 std::array<std::string, 4> LoadedStatusLines(const TDataStream& store);
+
+// The ticked tables (by selection index) whose image in hand is the blank one a load gave them
+// because the file did not hold them: written, they would empty the station's table. In
+// selection order.
+std::vector<ETable> BlankTablesForWrite(const TMainClass& session, const TTableTicks& ticks);
+
+// The warning about those tables ("" for none): names them and says the station's tables
+// would be emptied. The question form adds "Записать их в АТС пустыми?" for an OK/Cancel box
+// (caption "Предупреждение"); on Cancel the write panel leaves those tables out.
+std::string BlankTablesWarning(const std::vector<ETable>& tables);
+std::string BlankTablesQuestion(const std::vector<ETable>& tables);
 
 // The tables in the order a load decodes them.
 const std::array<ETable, kTableCount>& LoadOrder();

@@ -126,28 +126,24 @@ EWriteResult TFileList::WriteConfiguration(const TDataStream& store,
     const std::vector<std::uint8_t> bytes = Serialise(store.TransferFlags);
     // The new file is complete on the disk before anything under the chosen name or the
     // backup's name changes, and the rename that puts it in place replaces the old file whole.
-    const std::string tmp = FileName + ".part";
+    // It takes the permissions of the file it replaces.
     std::string why;
-    if (!WriteFileAtomically(tmp, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                   bytes.size()),
-                             &why))
-        return fail(EWriteResult::CannotCreate, why);
+    const std::optional<std::string> tmp = WriteTemporaryBeside(
+        FileName, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        &why);
+    if (!tmp) return fail(EWriteResult::CannotCreate, why);
     std::error_code ec;
     if (!backupPath.empty() && FileExists(FileName)) {
         // A copy rather than a move: the chosen name never stands empty, and the backup may live
         // on another file system than the configuration files.
         const std::optional<std::string> old = ReadWholeFile(FileName);
         if (!old || !WriteFileAtomically(backupPath, *old, &why)) {
-            std::filesystem::remove(tmp, ec);
+            std::filesystem::remove(*tmp, ec);
             return fail(EWriteResult::NoBackup, !old ? "не удалось прочитать прежний файл" : why);
         }
     }
-    std::filesystem::rename(tmp, FileName, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(tmp, ignored);
-        return fail(EWriteResult::CannotCreate, "не удалось переименовать файл: " + ec.message());
-    }
+    if (!CommitTemporary(*tmp, FileName, &why))
+        return fail(EWriteResult::CannotCreate, "не удалось переименовать файл: " + why);
     return EWriteResult::Written;
 }
 
@@ -180,14 +176,18 @@ EReadResult TFileList::ReadBytes(std::span<const std::uint8_t> bytes, TUserDialo
     if (confAt + 2 + 5 > kFileHeaderSize || GetWord(b, confAt) != 5)
         return fail("неверная длина параметров конференций в заголовке");
     // Every record must lie inside the file and fit its table.
+    std::array<bool, kTableCount> held{};
     for (std::size_t pos = kFileHeaderSize; pos < b.size();) {
         if (pos + 3 > b.size()) return fail("запись таблицы обрезана концом файла");
         const std::size_t length = GetWord(b, pos);
         const std::uint8_t id = b[pos + 2];
         if (pos + 3 + length > b.size()) return fail("запись таблицы обрезана концом файла");
-        for (ETable t : kAllTables)
-            if (FileId(t) == id && length > FileSlotCapacity(t))
+        for (ETable t : kAllTables) {
+            if (FileId(t) != id) continue;
+            if (length > FileSlotCapacity(t))
                 return fail("запись таблицы \"" + TableName(t) + "\" длиннее допустимого");
+            held[static_cast<std::size_t>(SelectionIndex(t))] = true;
+        }
         pos += 3 + length;
     }
     const std::string model = ModelNameForDeviceCode(b[1 + 5]);
@@ -196,6 +196,7 @@ EReadResult TFileList::ReadBytes(std::span<const std::uint8_t> bytes, TUserDialo
     std::copy_n(b.begin() + 1, kFileIdLength, IdBytes.begin());
     IdLength = kFileIdLength;
     ModelName = model;
+    Held = held;
     DoorPhoneCount = IdBytes[16];
     RoutingTableCount = IdBytes[17] == 0 ? 48 : IdBytes[17];
     TimeDefaults.fill(0);

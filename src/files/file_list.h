@@ -63,6 +63,9 @@ public:
     std::string FileName;
     // Identity taken from the last file read.
     std::string ModelName;
+    // By selection index: the last file read holds a record of the table.
+    std::array<bool, kTableCount> Held{};
+    bool Holds(ETable t) const { return Held[static_cast<std::size_t>(SelectionIndex(t))]; }
     std::uint16_t DoorPhoneCount = 0;
     std::uint16_t RoutingTableCount = 0;
 

@@ -261,6 +261,9 @@ EConstructResult BuildOfflineStation(TMainClass& session, TDataStream& store,
     SetTimeDefaults(session, store);
     SetComposition(session, store, draft.CompositionBytes());
     for (ETable t : kConstructorOrder) BlankTable(session, store, t);
+    // Blank by the user's choice, not for want of a table in a file.
+    session.Origin = EConfigOrigin::Constructor;
+    session.LoadedBlank.fill(false);
     session.DataPresent = true;
     return EConstructResult::Built;
 }

@@ -1,5 +1,6 @@
 #include "flows/read_write_all.h"
 
+#include <algorithm>
 #include <array>
 #include <thread>
 
@@ -152,6 +153,36 @@ struct TSavedIdentity {
     std::uint16_t CallAccountingLength;
 };
 
+// The identification as it stood before a write identified the station again.
+struct TIdentitySnapshot {
+    explicit TIdentitySnapshot(const TMainClass& s)
+        : Buffer(s.IdBuffer), RawLength(s.IdRawLength), DecodedLength(s.IdDecodedLength),
+          Key(s.Key), Identity(s.Identity), VerFlags(s.VerFlags) {}
+    void Restore(TMainClass& s) const {
+        s.IdBuffer = Buffer;
+        s.IdRawLength = RawLength;
+        s.IdDecodedLength = DecodedLength;
+        s.Key = Key;
+        s.Identity = Identity;
+        s.VerFlags = VerFlags;
+    }
+    std::array<std::uint8_t, kIdBufferSize> Buffer;
+    std::uint16_t RawLength;
+    std::uint8_t DecodedLength;
+    std::uint8_t Key;
+    TIdentity Identity;
+    TTableVerRWFlagsPtr VerFlags;
+};
+
+// Someone changed the cable: the configuration was read from one station in this session and
+// the line now leads to another. A configuration from a file may go to any station of its
+// model; the load has checked that.
+bool IsAnotherStation(const TMainClass& session) {
+    return session.Origin == EConfigOrigin::Station &&
+           (session.Identity.ModelName != session.OriginModel ||
+            session.Identity.SerialNumber != session.OriginSerial);
+}
+
 void StatusTimeout(TMainClass& session, const char* message) {
     FatalMessage(session.Dialogs, message, "Ошибка", 0);
 }
@@ -167,15 +198,19 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store,
         saved = TSavedIdentity{
             session.IdBuffer, session.IdRawLength,    session.IdDecodedLength,     session.Key,
             session.Identity, session.CallAccounting, session.CallAccountingLength};
-    session.ReadIdentification(false);
+    // A block that two answers did not confirm is no identification: every later frame would
+    // be scrambled with a key that may be wrong.
+    if (!session.ReadIdentification(false)) return -1;
     session.ReadCallAccountingStatus();
     session.DecodeIdentification(true);
     DecodeStationStatus(session, store, true, true);
     session.VerFlags = session.BuildVerFlags();
     const TTableVerRWFlags& flags = *session.VerFlags;
 
+    // Any failure of a status table ends the read as its time-out does: a configuration
+    // without the conference parameters, timers or composition must not be taken as read.
     if (flags.QuickConferences() && session.IsCedarOrDogwood() &&
-        session.ReadConferenceParameters() == -5)
+        session.ReadConferenceParameters() < 0)
         StatusTimeout(session,
                       "Не могу прочитать таблицу параметров конференций. Выход по "
                       "time-out. Программа будет закрыта.");
@@ -194,13 +229,12 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store,
         }
         return -2;
     }
-    const int defaults = session.ReadTimeDefaults();
-    if (defaults == -5)
+    if (session.ReadTimeDefaults() < 0)
         StatusTimeout(session,
                       "Не могу прочитать таблицу умолчаний врем. установок. Выход по "
                       "time-out. Программа будет закрыта.");
     DecodeTimeDefaults(session, store);
-    if (session.ReadHardwareConfiguration() == -5)
+    if (session.ReadHardwareConfiguration() < 0)
         StatusTimeout(session,
                       "Не могу прочитать таблицу состава АТС. Выход по time-out. "
                       "Программа будет закрыта.");
@@ -216,6 +250,7 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store,
             if (codec != nullptr && store.Selected(step.Table) &&
                 Holds(step.Condition, session, flags)) {
                 const int result = codec->Read(session);
+                session.LoadedBlank[static_cast<std::size_t>(SelectionIndex(step.Table))] = false;
                 if (result == -5) session.Dialogs.Message(codec->ReadTimeout, "Ошибка");
                 if (failed != nullptr && ReadFailed(result)) failed->push_back(step.Table);
                 if (step.Decode) codec->Decode(session, store);
@@ -224,6 +259,7 @@ int ReadAll(TMainClass& session, TProgress& progress, TDataStream& store,
         }
     }
     session.Identified = true;
+    session.MarkReadFromStation();
     session.ChangeFlags.fill(false);
     return 1;
 }
@@ -245,8 +281,22 @@ int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
     progress.SetMaximum(kTableCount);
     progress.SetStep(1);
     if (session.CheckLink() < 0) return -1;
-    session.ReadIdentification(false);
+    const TIdentitySnapshot before(session);
+    if (!session.ReadIdentification(false)) return -1;
     session.DecodeIdentification(true);
+    if (IsAnotherStation(session)) {
+        const std::string was = session.OriginModel + ", заводской номер " + session.OriginSerial;
+        const std::string now =
+            session.Identity.ModelName + ", заводской номер " + session.Identity.SerialNumber;
+        // The configuration in hand stays with the station it was read from.
+        before.Restore(session);
+        session.Dialogs.Message("К порту подключена другая АТС (" + now +
+                                    "), а конфигурация считана из АТС " + was +
+                                    ". В АТС ничего не записано. Считайте конфигурацию этой АТС "
+                                    "или загрузите ее из файла.",
+                                "Ошибка");
+        return kWriteOtherStation;
+    }
     const TTableVerRWFlags& flags = *session.VerFlags;
     bool messageShown = false;
     // From here a cancel is honoured between tables only.
@@ -285,6 +335,45 @@ int WriteAll(TMainClass& session, TProgress& progress, TDataStream& store,
         session.SetChanged(step.Table, false);
     }
     return messageShown ? -1 : 1;
+}
+
+std::vector<ETable> TablesWriteAllSends(const TMainClass& session, const TDataStream& store) {
+    const TTableVerRWFlagsPtr flags = session.BuildVerFlags();
+    std::vector<ETable> tables;
+    for (const TWriteStep& step : kWriteOrder)
+        if (FindCodec(step.Table) != nullptr && store.Selected(step.Table) &&
+            Holds(step.Condition, session, *flags))
+            tables.push_back(step.Table);
+    return tables;
+}
+
+std::string TableCaptions(const std::vector<ETable>& tables) {
+    std::string text;
+    for (ETable t : tables) {
+        const TTableCodec* codec = FindCodec(t);
+        text += text.empty() ? "«" : ", «";
+        text += codec != nullptr ? codec->Caption : std::to_string(SelectionIndex(t));
+        text += "»";
+    }
+    return text;
+}
+
+std::string WriteEndedEarlyText(EWriteEnd end, const std::vector<ETable>& chosen,
+                                const std::vector<ETable>& written) {
+    if (end == EWriteEnd::Completed) return "";
+    std::vector<ETable> missing;
+    for (const TWriteStep& step : kWriteOrder)
+        if (std::find(chosen.begin(), chosen.end(), step.Table) != chosen.end() &&
+            std::find(written.begin(), written.end(), step.Table) == written.end())
+            missing.push_back(step.Table);
+    std::string text = end == EWriteEnd::PortFailed
+                           ? "Запись в АТС прервана ошибкой COM-порта."
+                           : "Запись в АТС остановлена.";
+    if (written.empty()) return text + " В АТС ничего не записано: все таблицы в АТС прежние.";
+    text += " Записаны в АТС: " + TableCaptions(written) + ".";
+    if (missing.empty()) return text + " Все выбранные таблицы записаны.";
+    text += " Не записаны (или записаны не полностью): " + TableCaptions(missing) + ".";
+    return text + " Теперь в АТС часть таблиц новые, часть прежние.";
 }
 
 }  // namespace zarnik

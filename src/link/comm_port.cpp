@@ -270,6 +270,36 @@ std::string ECommError::What() const {
     return text;
 }
 
+std::string PortOpenReason(const ECommError& e) {
+    // Only the steps of an open say anything about the device itself.
+    if (e.Code != kErrOpen && e.Code != kErrGetLine && e.Code != kErrSetLine) return "";
+    switch (static_cast<int>(e.LastError)) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR:
+            return "нет такого устройства";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return "порт занят другой программой";
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return "нет прав доступа";
+        case ENOTTY:
+        case EISDIR:
+        case EINVAL:
+            return "это не последовательный порт";
+        default:
+            return "";
+    }
+}
+
+std::string WithPortOpenReason(const std::string& text, const ECommError& e) {
+    const std::string reason = PortOpenReason(e);
+    return reason.empty() ? text : text + " Причина: " + reason + ".";
+}
+
 std::string ResolvePortName(const std::string& name) {
     if (!name.empty() && name.front() == '/') return name;
     const auto n = ComNumber(name);

@@ -24,6 +24,15 @@ public:
 // is a device path as it stands; anything else is taken relative to the current directory.
 std::string ResolvePortName(const std::string& name);
 
+// Why the system refused to open a port, in the user's words: "нет такого устройства",
+// "порт занят другой программой", "нет прав доступа" or "это не последовательный порт"; ""
+// when the error says nothing more useful than the message it goes with.
+std::string PortOpenReason(const ECommError& e);
+
+// `text` (a message about a port that did not open) with the reason appended when there is
+// one: "<text> Причина: порт занят другой программой." The text itself stays as it is.
+std::string WithPortOpenReason(const std::string& text, const ECommError& e);
+
 class TCommPort {
 public:
     TCommPort();

@@ -208,8 +208,14 @@ int TFrameEngine::WriteConference(std::uint8_t index, std::uint8_t lengthByte,
             }
         }
         Port.WriteByte(static_cast<std::uint8_t>(sum));
-        // The station answers 1 and two bytes that must agree; anything else is acceptance.
-        if (ReadByte() != 1) return 1;
+        // The station answers 1 and two bytes that must agree; any other byte is acceptance.
+        // Silence is not: a station that took nothing says nothing.
+        const int answer = ReadByte();
+        if (answer < 0) {
+            ++Stats.WriteFailures;
+            continue;
+        }
+        if (answer != 1) return 1;
         const int a = ReadByte();
         const int b = ReadByte();
         if (a == b) return 1;

@@ -1,6 +1,8 @@
 #include "link/main_class.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <filesystem>
 #include <thread>
 
@@ -43,6 +45,11 @@ std::uint16_t Clamp(unsigned value, std::size_t capacity) {
 }
 
 }  // namespace
+
+std::string UnknownDeviceCodeText(std::uint8_t code) {
+    return "Ошибка чтения кода устройства: код " + std::to_string(code) +
+           " не принадлежит ни одной известной модели АТС (4 Cedar, 6 Dogwood, 7 Alder, 8 Birch).";
+}
 
 std::string ModelNameForDeviceCode(std::uint8_t code) {
     switch (code) {
@@ -89,13 +96,15 @@ void TMainClass::OpenConfiguredPort(bool optionsJustCreated) {
         Port.Open(PortName);
         Port.PurgeInput();
         DataPresent = true;
-    } catch (const ECommError&) {
+    } catch (const ECommError& e) {
         try {
             Port.Close();
         } catch (const ECommError&) {
         }
-        Dialogs.Message(PortOpenFailureText(optionsJustCreated ? TOptionsSource::Created
-                                                               : TOptionsSource::Read),
+        Dialogs.Message(WithPortOpenReason(PortOpenFailureText(optionsJustCreated
+                                                                   ? TOptionsSource::Created
+                                                                   : TOptionsSource::Read),
+                                           e),
                         "");
     }
 }
@@ -114,23 +123,72 @@ TTableVerRWFlagsPtr TMainClass::BuildVerFlags() const {
     return std::make_shared<const TTableVerRWFlags>(Identity.ModelName, Identity.Version);
 }
 
-bool TMainClass::ReadIdentification(bool openPort) {
-    if (openPort) OpenPort();
+int TMainClass::ExchangeIdentification(std::array<std::uint8_t, kIdBufferSize>& block) {
     Port.PurgeInput();
     Port.WriteByte(0x01);
     const int n = Port.ReadByteTimeout(TFrameEngine::kByteWaitMs);
-    if (n < 0 || n == 0xFF) return false;
-    // The length byte cannot exceed the 256-byte buffer; a missing byte leaves a zero.
-    IdBuffer.fill(0);
+    if (n < 0 || n == 0xFF) return -1;
+    // The length byte cannot exceed the 256-byte buffer.
+    block.fill(0);
     for (int i = 0; i < n; ++i) {
         const int b = Port.ReadByteTimeout(TFrameEngine::kByteWaitMs);
-        if (b < 0) break;
-        IdBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(b);
+        // Without a checksum a shifted block cannot be told from a good one: a byte that does
+        // not come fails the whole exchange.
+        if (b < 0) return -1;
+        block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(b);
     }
-    IdRawLength = static_cast<std::uint16_t>(n);
-    Key = IdBuffer[11];
+    return n;
+}
+
+bool IdentificationsAgree(const std::array<std::uint8_t, kIdBufferSize>& a,
+                          const std::array<std::uint8_t, kIdBufferSize>& b, int length) {
+    const auto n = static_cast<std::size_t>(length);
+    if (n < 12) return false;  // not even the key came
+    if (!std::equal(a.begin() + 4, a.begin() + static_cast<std::ptrdiff_t>(n), b.begin() + 4))
+        return false;
+    const std::uint8_t key = a[11];
+    const auto seconds = [key, n](const std::array<std::uint8_t, kIdBufferSize>& x) {
+        const std::uint8_t unitByte = n > 13 ? static_cast<std::uint8_t>(x[13] ^ key) : 0;
+        const long unit = unitByte == 0 ? 6 : unitByte;
+        const long day = (x[0] ^ key) | ((x[1] ^ key) << 8);
+        const long ticks = (x[2] ^ key) | ((x[3] ^ key) << 8);
+        return std::pair{day * 86400 + ticks * unit, unit};
+    };
+    const auto [sa, unit] = seconds(a);
+    const long sb = seconds(b).first;
+    // The two answers are a moment apart: the clock may have moved on by one of its ticks.
+    return std::labs(sa - sb) <= std::max(2L, unit);
+}
+
+bool TMainClass::ReadIdentification(bool openPort) {
+    if (openPort) OpenPort();
+    std::array<std::uint8_t, kIdBufferSize> previous{};
+    int previousLength = -1;
+    bool agreed = false;
+    for (int exchange = 0; exchange < kIdentifyExchanges && !agreed; ++exchange) {
+        std::array<std::uint8_t, kIdBufferSize> block{};
+        const int n = ExchangeIdentification(block);
+        if (n < 0) {
+            previousLength = -1;
+            continue;
+        }
+        agreed = n == previousLength && IdentificationsAgree(previous, block, n);
+        previous = block;
+        previousLength = n;
+    }
+    if (agreed) {
+        IdBuffer = previous;
+        IdRawLength = static_cast<std::uint16_t>(previousLength);
+        Key = IdBuffer[11];
+    }
     if (openPort) Port.Close();
-    return true;
+    return agreed;
+}
+
+void TMainClass::MarkReadFromStation() {
+    Origin = EConfigOrigin::Station;
+    OriginModel = Identity.ModelName;
+    OriginSerial = Identity.SerialNumber;
 }
 
 void TMainClass::DecodeIdentification(bool applyKey) {
@@ -153,7 +211,7 @@ void TMainClass::DecodeIdentification(bool applyKey) {
         IdDecodedLength = static_cast<std::uint8_t>(std::clamp(decoded, 0, 255));
     }
     Identity.ModelName = ModelNameForDeviceCode(b[5]);
-    if (Identity.ModelName.empty()) FatalMessage(Dialogs, "Ошибка чтения кода устройства", "", 1);
+    if (Identity.ModelName.empty()) FatalMessage(Dialogs, UnknownDeviceCodeText(b[5]), "", 1);
     const std::uint8_t units = b[4];
     Identity.UnitFlags = {(units & 1) != 0, (units & 2) != 0, (units & 4) != 0};
     Identity.UnitCount = static_cast<std::int16_t>(1 + ((units & 2) ? 1 : 0) + ((units & 4) ? 1 : 0));
@@ -217,7 +275,7 @@ int TMainClass::ReadHardwareConfiguration() {
     const int n =
         Frames.ReadFrame(request, std::span<std::uint8_t>(HwList.data(), kHwRecordCount), options);
     if (n == -6) {
-        Dialogs.Message("Таблица апп. конфигурации АТС имеет подозрителдьно большую длину!",
+        Dialogs.Message("Таблица апп. конфигурации АТС имеет подозрительно большую длину!",
                         "Ошибка");
         return -6;
     }

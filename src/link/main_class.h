@@ -47,6 +47,9 @@ inline constexpr std::size_t kHwListSize = 256;
 inline constexpr std::size_t kHwRecordCount = 254;
 inline constexpr std::size_t kHwRecordData = 12;  // byte 12 of a record holds its length
 
+// Where the configuration in hand came from.
+enum class EConfigOrigin { None, Station, File, Constructor };
+
 struct TSessionSetup {
     std::string BaseDir;      // working directory; "dat" and the options file live here
     bool OpenPort = true;     // read the options file and open the port
@@ -60,7 +63,12 @@ public:
     TMainClass(const TMainClass&) = delete;
     TMainClass& operator=(const TMainClass&) = delete;
 
-    // Link and identification.
+    // Link and identification. The block has no checksum, so one answer proves nothing: the
+    // exchange is repeated until two answers in a row agree (every byte from 4 on exactly, the
+    // clock of bytes 0-3 within two seconds or one clock tick), at most kIdentifyExchanges
+    // times. A block with a byte missing is no answer. Only an agreed block replaces the
+    // identification buffer and the key; false leaves both as they were.
+    static constexpr int kIdentifyExchanges = 8;
     int CheckLink() { return Frames.CheckLink(); }
     bool ReadIdentification(bool openPort);
     void DecodeIdentification(bool applyKey);
@@ -78,8 +86,11 @@ public:
     const TRawArea& Area(ETable t) const {
         return Areas[static_cast<std::size_t>(SelectionIndex(t))];
     }
+    // An encode marks its table changed: the table then holds what the user built, no longer
+    // the blank image of a file that lacked it.
     void SetChanged(ETable t, bool v = true) {
         ChangeFlags[static_cast<std::size_t>(ChangeIndex(t))] = v;
+        if (v) LoadedBlank[static_cast<std::size_t>(SelectionIndex(t))] = false;
     }
     bool Changed(ETable t) const { return ChangeFlags[static_cast<std::size_t>(ChangeIndex(t))]; }
     void ClearAllAreas();
@@ -122,6 +133,18 @@ public:
 
     std::array<TRawArea, kTableCount> Areas;
 
+    // Where the configuration in hand came from; for a read from the station, which station
+    // (a write checks that it still talks to the same one).
+    EConfigOrigin Origin = EConfigOrigin::None;
+    std::string OriginModel;
+    std::string OriginSerial;
+    // By selection index: the table's area holds the blank image a load gave it because the
+    // file did not hold the table. A read of the table, the constructor, a clearing or an
+    // encode ends that.
+    std::array<bool, kTableCount> LoadedBlank{};
+    // The configuration now in hand was read from the connected station.
+    void MarkReadFromStation();
+
     // The station clock as estimated from the last identification.
     TStationDateTime StationClock;
     // The computer's clock; replaceable where a test needs a fixed "now".
@@ -131,12 +154,25 @@ public:
     // Opens the clock window modally when the user agrees to set the station clock; the
     // desktop program sets it, elsewhere nothing opens.
     std::function<void(TMainClass&)> OpenClockWindow;
+    // Set where nobody can be asked (the command line): told how far the station clock is off
+    // (station minus computer, in seconds) instead of the question.
+    std::function<void(TMainClass&, double)> ClockDiffers;
 
 private:
     void OpenConfiguredPort(bool optionsJustCreated);
+    // One identification exchange into `block`: its length, or -1 (refused, silent, or a byte
+    // of the block did not come).
+    int ExchangeIdentification(std::array<std::uint8_t, kIdBufferSize>& block);
 };
+
+// Whether two raw identification blocks of `length` bytes describe the same station at about
+// the same moment: every byte from 4 on equal, the clocks within two seconds (or one tick).
+bool IdentificationsAgree(const std::array<std::uint8_t, kIdBufferSize>& a,
+                          const std::array<std::uint8_t, kIdBufferSize>& b, int length);
 
 // Model name for a device code of the identification, or "" when the code is unknown.
 std::string ModelNameForDeviceCode(std::uint8_t code);
+// The message for a device code that names no model, with the code's value.
+std::string UnknownDeviceCodeText(std::uint8_t code);
 
 }  // namespace zarnik

@@ -55,7 +55,12 @@ bool ClockDiffersNoticeably(const TStationDateTime& station, const TStationDateT
 }
 
 void CompareStationClock(TMainClass& session, const TStationDateTime& station) {
-    if (!ClockDiffersNoticeably(station, LocalDateTime(session.Now()))) return;
+    const TStationDateTime computer = LocalDateTime(session.Now());
+    if (!ClockDiffersNoticeably(station, computer)) return;
+    if (session.ClockDiffers) {
+        session.ClockDiffers(session, SecondsBetween(computer, station));
+        return;
+    }
     const TAnswer answer = session.Dialogs.Question(
         "Время в АТС заметно отличается от времени в Вашем компьютере, переустановим время в АТС?",
         "Предупреждение");

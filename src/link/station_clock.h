@@ -25,7 +25,8 @@ double SecondsBetween(const TStationDateTime& a, const TStationDateTime& b);
 bool ClockDiffersNoticeably(const TStationDateTime& station, const TStationDateTime& computer);
 
 // Asks whether to set the station clock when it differs noticeably from the computer's; on OK
-// opens the clock window (when the program has one).
+// opens the clock window (when the program has one). Where the session has ClockDiffers set,
+// that is told the difference instead and nothing is asked.
 void CompareStationClock(TMainClass& session, const TStationDateTime& station);
 
 // Sets the station clock: false when there is no link or after five unacknowledged commands.

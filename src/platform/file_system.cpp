@@ -43,9 +43,18 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Opens a new, exclusive temporary beside `path`; -1 when none could be created.
+// The longest part of the final name a temporary name borrows: a name near the file system's
+// limit of 255 bytes must still leave room for the temporary's own.
+constexpr std::size_t kTemporaryStemBytes = 64;
+
+// Opens a new, exclusive temporary beside `path`; -1 when none could be created. Its name is
+// hidden and short, whatever the length of the final name.
 int CreateTemporary(const std::string& path, std::string& tmpPath) {
-    const std::string stem = path + ".tmp" + std::to_string(::getpid()) + ".";
+    const auto slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string stem = dir + "." + base.substr(0, kTemporaryStemBytes) + ".tmp" +
+                             std::to_string(::getpid()) + ".";
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         tmpPath = stem + std::to_string(attempt);
         const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -93,21 +102,26 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+std::optional<std::string> WriteTemporaryBeside(const std::string& path, std::string_view bytes,
+                                                std::string* error) {
     if (DirectoryExists(path)) {
         SetError(error, path + " is a directory");
-        return false;
+        return std::nullopt;
     }
     std::string tmpPath;
     const int fd = CreateTemporary(path, tmpPath);
     if (fd < 0) {
         SetError(error, Reason("create temporary"));
-        return false;
+        return std::nullopt;
     }
     if (!FillTemporary(fd, bytes, path, error)) {
         ::unlink(tmpPath.c_str());
-        return false;
+        return std::nullopt;
     }
+    return tmpPath;
+}
+
+bool CommitTemporary(const std::string& tmpPath, const std::string& path, std::string* error) {
     if (::rename(tmpPath.c_str(), path.c_str()) != 0) {
         SetError(error, Reason("rename"));
         ::unlink(tmpPath.c_str());
@@ -115,6 +129,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     SyncDirectory(ParentOf(path));
     return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    const std::optional<std::string> tmpPath = WriteTemporaryBeside(path, bytes, error);
+    return tmpPath && CommitTemporary(*tmpPath, path, error);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

@@ -16,6 +16,15 @@ namespace zarnik {
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr);
 
+// The two halves of WriteFileAtomically, for a caller with a step between them (a backup of the
+// file being replaced): the new file is written complete beside `path`, under a short temporary
+// name and with the permissions of the file now under `path`, and its name is returned (nullopt
+// and `error` on failure); CommitTemporary renames it over `path`, or removes it on failure.
+std::optional<std::string> WriteTemporaryBeside(const std::string& path, std::string_view bytes,
+                                                std::string* error = nullptr);
+bool CommitTemporary(const std::string& tmpPath, const std::string& path,
+                     std::string* error = nullptr);
+
 // The whole content of a readable regular file; nullopt when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 

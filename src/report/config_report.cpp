@@ -884,6 +884,14 @@ void WriteConfigurationReport(ExcelApp& excel, const TMainClass& session, const 
     progress.SetPosition(0);
 }
 
+bool IsWorkbookFile(const std::string& path) {
+    if (!FileExists(path)) return false;
+    const std::optional<std::string> bytes = ReadWholeFile(path);
+    // A zip package whose directory names the workbook part.
+    return bytes && bytes->rfind("PK\x03\x04", 0) == 0 &&
+           bytes->find("xl/workbook.xml") != std::string::npos;
+}
+
 EReportResult MakeConfigurationReport(const TMainClass& session, const TDataStream& store,
                                       const TReportTicks& ticks, const TReportRequest& request,
                                       TProgress& progress, TUserDialogs& dialogs,
@@ -902,6 +910,15 @@ EReportResult MakeConfigurationReport(const TMainClass& session, const TDataStre
         path = ReportFilePath(session.BaseDir, request.Name);
     } else if (request.Name.empty()) {
         dialogs.Message(kReportNoName, "Ошибка");
+        return EReportResult::Refused;
+    }
+
+    if (PathExists(path) && !IsWorkbookFile(path)) {
+        // A configuration file or anything else under the report's name stays as it is.
+        dialogs.Message("Файл " + path +
+                            " уже существует и не является отчетом (книгой .xlsx): отчет не "
+                            "записан, файл не изменен.",
+                        "Ошибка");
         return EReportResult::Refused;
     }
 

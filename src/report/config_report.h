@@ -71,6 +71,10 @@ std::string ReportNameProblem(const std::string& name);
 // the one replaced). The name must already have passed ReportNameProblem.
 std::string ReportFilePath(const std::string& baseDir, const std::string& name);
 
+// Whether the file at `path` is a workbook (an .xlsx package): the only kind of file a report
+// may replace.
+bool IsWorkbookFile(const std::string& path);
+
 // The heading line of sheet 1 for the given moment (local date and time).
 std::string ReportHeading(const TMainClass& session, std::chrono::system_clock::time_point now);
 
@@ -87,8 +91,9 @@ void WriteConfigurationReport(ExcelApp& excel, const TMainClass& session, const 
 // "Отчет": checks the name, then writes the report with a new ExcelApp. An empty name shows
 // "Не указано имя отчета" (caption "Ошибка"); a name that is no plain file name is refused
 // with its own message. Failures while the workbook is being built end the report quietly;
-// a file that cannot be written is reported. The progress bar ends at 0. `writtenPath`, when
-// given, receives the file's path once it is written.
+// a file that cannot be written is reported. An existing file that is not a workbook is never
+// replaced: it is refused with a message naming it. The progress bar ends at 0. `writtenPath`,
+// when given, receives the file's path once it is written.
 EReportResult MakeConfigurationReport(const TMainClass& session, const TDataStream& store,
                                       const TReportTicks& ticks, const TReportRequest& request,
                                       TProgress& progress, TUserDialogs& dialogs,
