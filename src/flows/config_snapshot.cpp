@@ -81,6 +81,10 @@ TConfigSnapshot::TConfigSnapshot(const TMainClass& s, const TDataStream& store)
       HwRecords(s.HwRecords),
       Areas(s.Areas),
       StationClock(s.StationClock),
+      Origin(s.Origin),
+      OriginModel(s.OriginModel),
+      OriginSerial(s.OriginSerial),
+      LoadedBlank(s.LoadedBlank),
       Store(CloneStore(store)) {}
 
 void TConfigSnapshot::Restore(TMainClass& s, TDataStream& store) const {
@@ -103,6 +107,10 @@ void TConfigSnapshot::Restore(TMainClass& s, TDataStream& store) const {
     s.HwRecords = HwRecords;
     s.Areas = Areas;
     s.StationClock = StationClock;
+    s.Origin = Origin;
+    s.OriginModel = OriginModel;
+    s.OriginSerial = OriginSerial;
+    s.LoadedBlank = LoadedBlank;
     CopyStoreInto(*Store, store);
 }
 

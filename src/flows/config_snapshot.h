@@ -37,6 +37,10 @@ private:
     std::array<std::array<std::uint8_t, kHwRecordData + 1>, kHwRecordCount> HwRecords;
     std::array<TRawArea, kTableCount> Areas;
     TStationDateTime StationClock;
+    EConfigOrigin Origin;
+    std::string OriginModel;
+    std::string OriginSerial;
+    std::array<bool, kTableCount> LoadedBlank;
     std::unique_ptr<TDataStream> Store;
 };
 
