@@ -184,6 +184,8 @@ TEST(Identification, TwoAnswersAgreeOnlyByteForByteAndWithinAClockTick) {
     EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 20));
     EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1001), 20));   // the next tick
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20));  // 18 s apart
+    EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20, 17.5));  // as time went
+    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 20, 17.5));
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000, 0x35), 20));
     TIdBlock shifted{};
     std::copy(IdBlock(1000).begin() + 1, IdBlock(1000).end(), shifted.begin());

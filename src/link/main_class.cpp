@@ -1,7 +1,9 @@
 #include "link/main_class.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 #include <utility>
 #include <filesystem>
 #include <thread>
@@ -141,7 +143,8 @@ int TMainClass::ExchangeIdentification(std::array<std::uint8_t, kIdBufferSize>& 
 }
 
 bool IdentificationsAgree(const std::array<std::uint8_t, kIdBufferSize>& a,
-                          const std::array<std::uint8_t, kIdBufferSize>& b, int length) {
+                          const std::array<std::uint8_t, kIdBufferSize>& b, int length,
+                          double secondsApart) {
     const auto n = static_cast<std::size_t>(length);
     if (n < 12) return false;  // not even the key came
     if (!std::equal(a.begin() + 4, a.begin() + static_cast<std::ptrdiff_t>(n), b.begin() + 4))
@@ -156,33 +159,45 @@ bool IdentificationsAgree(const std::array<std::uint8_t, kIdBufferSize>& a,
     };
     const auto [sa, unit] = seconds(a);
     const long sb = seconds(b).first;
-    // The two answers are a moment apart: the clock may have moved on by one of its ticks.
-    return std::labs(sa - sb) <= std::max(2L, unit);
+    // The clock ran on between the answers, and may have just moved on by one of its ticks.
+    const double drift = static_cast<double>(sb - sa) - secondsApart;
+    return std::fabs(drift) <= static_cast<double>(std::max(2L, unit));
 }
 
 bool TMainClass::ReadIdentification(bool openPort) {
     if (openPort) OpenPort();
-    std::array<std::uint8_t, kIdBufferSize> previous{};
-    int previousLength = -1;
-    bool agreed = false;
-    for (int exchange = 0; exchange < kIdentifyExchanges && !agreed; ++exchange) {
-        std::array<std::uint8_t, kIdBufferSize> block{};
-        const int n = ExchangeIdentification(block);
-        if (n < 0) {
-            previousLength = -1;
-            continue;
+    struct TIdAnswer {
+        std::array<std::uint8_t, kIdBufferSize> Block;
+        int Length;
+        std::chrono::steady_clock::time_point At;
+    };
+    // Every complete answer so far; a damaged one that happens to be complete agrees with none.
+    std::vector<TIdAnswer> answers;
+    const TIdAnswer* agreed = nullptr;
+    for (int exchange = 0; exchange < kIdentifyExchanges && agreed == nullptr; ++exchange) {
+        TIdAnswer answer{};
+        answer.Length = ExchangeIdentification(answer.Block);
+        answer.At = std::chrono::steady_clock::now();
+        if (answer.Length < 0) continue;
+        for (const TIdAnswer& earlier : answers) {
+            const double apart =
+                std::chrono::duration<double>(answer.At - earlier.At).count();
+            if (earlier.Length == answer.Length &&
+                IdentificationsAgree(earlier.Block, answer.Block, answer.Length, apart)) {
+                answers.push_back(answer);
+                agreed = &answers.back();
+                break;
+            }
         }
-        agreed = n == previousLength && IdentificationsAgree(previous, block, n);
-        previous = block;
-        previousLength = n;
+        if (agreed == nullptr) answers.push_back(answer);
     }
-    if (agreed) {
-        IdBuffer = previous;
-        IdRawLength = static_cast<std::uint16_t>(previousLength);
+    if (agreed != nullptr) {
+        IdBuffer = agreed->Block;
+        IdRawLength = static_cast<std::uint16_t>(agreed->Length);
         Key = IdBuffer[11];
     }
     if (openPort) Port.Close();
-    return agreed;
+    return agreed != nullptr;
 }
 
 void TMainClass::MarkReadFromStation() {

@@ -64,11 +64,10 @@ public:
     TMainClass& operator=(const TMainClass&) = delete;
 
     // Link and identification. The block has no checksum, so one answer proves nothing: the
-    // exchange is repeated until two answers in a row agree (every byte from 4 on exactly, the
-    // clock of bytes 0-3 within two seconds or one clock tick), at most kIdentifyExchanges
-    // times. A block with a byte missing is no answer. Only an agreed block replaces the
-    // identification buffer and the key; false leaves both as they were.
-    static constexpr int kIdentifyExchanges = 8;
+    // exchange is repeated until two answers agree (IdentificationsAgree), at most
+    // kIdentifyExchanges times. A block with a byte missing is no answer. Only an agreed block
+    // replaces the identification buffer and the key; false leaves both as they were.
+    static constexpr int kIdentifyExchanges = 10;
     int CheckLink() { return Frames.CheckLink(); }
     bool ReadIdentification(bool openPort);
     void DecodeIdentification(bool applyKey);
@@ -165,10 +164,12 @@ private:
     int ExchangeIdentification(std::array<std::uint8_t, kIdBufferSize>& block);
 };
 
-// Whether two raw identification blocks of `length` bytes describe the same station at about
-// the same moment: every byte from 4 on equal, the clocks within two seconds (or one tick).
+// Whether two raw identification blocks of `length` bytes, answered `secondsApart` apart,
+// describe the same station: every byte from 4 on equal, and the clocks of bytes 0-3 apart by
+// that time give or take two seconds (or one tick of the station clock, when that is longer).
 bool IdentificationsAgree(const std::array<std::uint8_t, kIdBufferSize>& a,
-                          const std::array<std::uint8_t, kIdBufferSize>& b, int length);
+                          const std::array<std::uint8_t, kIdBufferSize>& b, int length,
+                          double secondsApart = 0.0);
 
 // Model name for a device code of the identification, or "" when the code is unknown.
 std::string ModelNameForDeviceCode(std::uint8_t code);
