@@ -1,0 +1,79 @@
+#include "app/window_table.h"
+
+#include "app/about_form.h"
+#include "app/clock_form.h"
+#include "app/composition_form.h"
+#include "app/global_phone_book_form.h"
+#include "app/help.h"
+#include "app/options_form.h"
+#include "app/report_form.h"
+#include "app/system_settings_form.h"
+#include "app/time_settings_form.h"
+
+namespace zarnik::app {
+
+namespace {
+
+template <typename TForm>
+bool Exec(const TAppContext& ctx, QWidget* parent) {
+    TForm form(ctx, parent);
+    return form.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+bool WindowPending(ECommand c) {
+    switch (c) {
+        case ECommand::CreateFile:
+        case ECommand::GroupsLines:
+        case ECommand::TrunksBulk:
+        case ECommand::ProgramNumbers:
+        case ECommand::Redirections:
+        case ECommand::RoutingTables:
+        case ECommand::CrossConnect:
+        case ECommand::Loudspeakers:
+        case ECommand::DoorPhones:
+        case ECommand::StaButtons:
+        case ECommand::Conferences:
+        case ECommand::GroupPhoneBooks:
+        case ECommand::BlackWhiteLists:
+        case ECommand::Clearing:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
+    switch (c) {
+        case ECommand::SystemSettings:
+            return Exec<TSystemSettingsForm>(ctx, parent);
+        case ECommand::TimeSettings:
+            return Exec<TTimeSettingsForm>(ctx, parent);
+        case ECommand::Composition:
+            return Exec<TATSComplectForm>(ctx, parent);
+        case ECommand::Report:
+            return Exec<TReportForm>(ctx, parent);
+        case ECommand::GlobalPhoneBook:
+            return Exec<TGlobalPhoneBookForm>(ctx, parent);
+        case ECommand::Options:
+            return Exec<TOptionsForm>(ctx, parent);
+        case ECommand::About:
+            return Exec<TAboutForm>(ctx, parent);
+        case ECommand::Help:
+            OpenHelp(ctx.StartDir, ctx.Dlg());
+            return true;
+        case ECommand::StationClock:
+            OpenStationClockWindow(ctx, true, parent);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void OpenStationClockWindow(const TAppContext& ctx, bool calendarToday, QWidget* parent) {
+    TClockForm form(ctx, calendarToday, parent);
+    form.exec();
+}
+
+}  // namespace zarnik::app
