@@ -1,0 +1,77 @@
+#include "app/options_form.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/form_helpers.h"
+#include "editors/options_editing.h"
+
+namespace zarnik::app {
+
+TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent)
+    : QDialog(parent), Ctx(ctx) {
+    setWindowTitle(QStringLiteral("Настройки программы Zarnik"));
+
+    auto* group = NamedGroup(QStringLiteral("Установки последовательных портов"), this);
+    auto* grid = new QGridLayout(group);
+
+    const QString portName = Ctx.Session != nullptr ? Qs(Ctx.S().PortName) : QString();
+    CurrentPort = new QLabel(portName, group);
+    auto* inUse = BuddyLabel(QStringLiteral("Сейчас используется "), CurrentPort, group);
+    CurrentPort->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    CurrentPort->setFocusPolicy(Qt::StrongFocus);
+
+    // Editable: a port missing from the list (a device plugged in later) can still be typed.
+    Ports = new QComboBox(group);
+    Ports->setEditable(true);
+    Ports->setInsertPolicy(QComboBox::NoInsert);
+    // The port this program holds open cannot be opened a second time, yet it is there.
+    const bool holding = Ctx.Session != nullptr && Ctx.S().Port.IsOpen();
+    const auto names = AvailablePortNames([&](const std::string& n) {
+        return (holding && n == Ctx.S().PortName) || TCommPort::PortExists(n);
+    });
+    for (const std::string& n : names) Ports->addItem(Qs(n));
+    // The port in use, when it is one of the list, is where the choice starts.
+    const int inList = Ports->findText(portName);
+    if (inList >= 0)
+        Ports->setCurrentIndex(inList);
+    else
+        Ports->setEditText(QString());
+    auto* choose = BuddyLabel(QStringLiteral("Выберите номер СОМ-порта"), Ports, group);
+    Ports->lineEdit()->setAccessibleName(Ports->accessibleName());
+
+    Accept = CaptionedButton<QPushButton>(QStringLiteral("Принять изменения"), group);
+    Accept->setDefault(true);
+
+    grid->addWidget(inUse, 0, 0);
+    grid->addWidget(CurrentPort, 0, 1);
+    grid->addWidget(choose, 1, 0);
+    grid->addWidget(Ports, 1, 1);
+    grid->addWidget(Accept, 2, 1, Qt::AlignRight);
+    grid->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(Ports, Accept);
+    setTabOrder(Accept, CurrentPort);
+    Ports->setFocus();
+
+    connect(Accept, &QPushButton::clicked, this, &TOptionsForm::AcceptChanges);
+}
+
+void TOptionsForm::AcceptChanges() {
+    if (Ctx.Session == nullptr) return;
+    const QString chosen = Ports->currentText();
+    CurrentPort->setText(chosen);
+    const auto taken = AcceptPortChoice(Ctx.S(), Std(chosen), Ctx.StartDir, Ctx.Dlg());
+    if (!taken) return;
+    CurrentPort->setText(Qs(*taken));
+    accept();
+}
+
+}  // namespace zarnik::app

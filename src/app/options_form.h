@@ -1,0 +1,32 @@
+#pragma once
+// "Настройки программы Zarnik": the serial port that reaches the station.
+
+#include <QDialog>
+
+#include "app/app_context.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace zarnik::app {
+
+class TOptionsForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TOptionsForm(const TAppContext& ctx, QWidget* parent = nullptr);
+
+    QComboBox* PortList() const { return Ports; }
+    QPushButton* AcceptButton() const { return Accept; }
+    QLabel* CurrentPortLabel() const { return CurrentPort; }
+
+private:
+    void AcceptChanges();
+
+    TAppContext Ctx;
+    QLabel* CurrentPort;
+    QComboBox* Ports;
+    QPushButton* Accept;
+};
+
+}  // namespace zarnik::app

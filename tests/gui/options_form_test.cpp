@@ -1,0 +1,143 @@
+// The options window: which ports it offers, which texts it refuses, and what it writes.
+#include "app/options_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "gui/window_test_support.h"
+#include "support/offline_session.h"
+#include "support/pty_station.h"
+
+namespace zarnik {
+namespace {
+
+// ZARNIK_SERIAL_DIR pointed at a folder of the test for as long as it lives.
+class TSerialDir {
+  public:
+    explicit TSerialDir(const std::string& dir) {
+        if (const char* old = std::getenv("ZARNIK_SERIAL_DIR")) Old = old;
+        setenv("ZARNIK_SERIAL_DIR", dir.c_str(), 1);
+    }
+    ~TSerialDir() {
+        if (Old)
+            setenv("ZARNIK_SERIAL_DIR", Old->c_str(), 1);
+        else
+            unsetenv("ZARNIK_SERIAL_DIR");
+    }
+
+  private:
+    std::optional<std::string> Old;
+};
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct TOptionsWindow {
+    TOptionsWindow() {
+        std::filesystem::create_directory(Ports);
+        std::filesystem::create_symlink(Free.SlavePath, Ports + "/COM3");
+        std::filesystem::create_symlink(InUse.SlavePath, Ports + "/COM12");
+        std::filesystem::create_symlink("/nonexistent/tty", Ports + "/COM5");  // unplugged
+        Offline.Session.PortName = "COM12";
+        Offline.Session.OpenPort();
+        Form = std::make_unique<app::TOptionsForm>(Ctx());
+        Form->show();
+    }
+    app::TAppContext Ctx() {
+        return test::ContextOf(Offline.Session, Offline.Store, Dialogs, nullptr, Offline.Dir.Path);
+    }
+    void Choose(const QString& text) {
+        QLineEdit* edit = Form->PortList()->lineEdit();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    std::string OptionsFile() const { return Offline.Dir.Path + "/Zarnik_M.cfg"; }
+
+    test::TOfflineSession Offline;
+    std::string Ports = Offline.Dir.Path + "/ports";
+    TSerialDir Serial{Ports};
+    test::TPtyPair Free;
+    test::TPtyPair InUse;  // held by the session: listed all the same
+    test::TScriptedDialogs Dialogs;
+    std::unique_ptr<app::TOptionsForm> Form;
+};
+
+TEST(OptionsForm, ListsThePortsThatOpenAndStartsOnTheOneInUse) {
+    TOptionsWindow w;
+    QComboBox* list = w.Form->PortList();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(0), "COM3");
+    EXPECT_EQ(list->itemText(1), "COM12");
+    EXPECT_EQ(list->currentText(), "COM12");
+    EXPECT_EQ(w.Form->CurrentPortLabel()->text(), "COM12");
+    EXPECT_EQ(w.Form->windowTitle(), "Настройки программы Zarnik");
+    test::ExpectUsableByKeyboardAndReader(*w.Form);
+}
+
+// Each refusal keeps the window open and writes nothing; the port is closed all the same,
+// for the main window opens it again before its next exchange.
+TEST(OptionsForm, RefusesWhatNamesNoPortAndKeepsTheWindowOpen) {
+    TOptionsWindow w;
+    const std::vector<std::pair<QString, std::string>> refused{
+        {"COM256", "Некорректный номер СОM-порта."},  // 256 is port 0
+        {"COM100", "Некорректный номер СОM-порта."},  // too long
+        {"com3", "Некорректный номер СОм-порта."},
+        {"", "Некорректный номер СОM-порта."},
+    };
+    for (const auto& [text, message] : refused) {
+        w.Choose(text);
+        w.Dialogs.ExpectMessage(message);
+        QTest::mouseClick(w.Form->AcceptButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.Form->isVisible()) << text.toStdString();
+        EXPECT_NE(w.Form->result(), QDialog::Accepted);
+        EXPECT_EQ(w.Offline.Session.PortName, "COM12");
+        EXPECT_FALSE(std::filesystem::exists(w.OptionsFile()));
+        EXPECT_FALSE(w.Offline.Session.Port.IsOpen());
+    }
+    EXPECT_TRUE(w.Dialogs.AllSeen());
+}
+
+TEST(OptionsForm, ChoosingCom3WritesItAndTheSessionTakesIt) {
+    TOptionsWindow w;
+    w.Form->PortList()->setCurrentIndex(0);
+    QApplication::setActiveWindow(w.Form.get());
+    w.Form->PortList()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // on to the button, by keyboard
+    ASSERT_EQ(QApplication::focusWidget(), w.Form->AcceptButton());
+    QTest::keyClick(w.Form->AcceptButton(), Qt::Key_Space);
+    EXPECT_EQ(w.Form->result(), QDialog::Accepted);
+    EXPECT_FALSE(w.Form->isVisible());
+    EXPECT_EQ(FileBytes(w.OptionsFile()), std::string("\x03\x00", 2));
+    EXPECT_EQ(w.Offline.Session.PortName, "COM3");
+    EXPECT_EQ(w.Form->CurrentPortLabel()->text(), "COM3");
+    EXPECT_FALSE(w.Offline.Session.Port.IsOpen());
+}
+
+// The start directory is gone: the port is taken, the file cannot be, and the program goes on.
+TEST(OptionsForm, AStartDirectoryThatIsGoneIsReportedAndTheWindowCloses) {
+    TOptionsWindow w;
+    app::TAppContext ctx = w.Ctx();
+    ctx.StartDir = w.Offline.Dir.Path + "/gone";
+    app::TOptionsForm form(ctx);
+    form.show();
+    form.PortList()->setCurrentIndex(0);
+    w.Dialogs.ExpectMessage("Не могу перейти в базовую директорию.");
+    QTest::mouseClick(form.AcceptButton(), Qt::LeftButton);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(w.Offline.Session.PortName, "COM3");
+    EXPECT_TRUE(w.Dialogs.AllSeen());
+}
+
+}  // namespace
+}  // namespace zarnik
