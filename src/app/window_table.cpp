@@ -4,6 +4,7 @@
 #include "app/clock_form.h"
 #include "app/composition_form.h"
 #include "app/global_phone_book_form.h"
+#include "app/group_phone_book_form.h"
 #include "app/help.h"
 #include "app/options_form.h"
 #include "app/report_form.h"
@@ -35,7 +36,6 @@ bool WindowPending(ECommand c) {
         case ECommand::DoorPhones:
         case ECommand::StaButtons:
         case ECommand::Conferences:
-        case ECommand::GroupPhoneBooks:
         case ECommand::BlackWhiteLists:
         case ECommand::Clearing:
             return true;
@@ -56,6 +56,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TReportForm>(ctx, parent);
         case ECommand::GlobalPhoneBook:
             return Exec<TGlobalPhoneBookForm>(ctx, parent);
+        case ECommand::GroupPhoneBooks:
+            return Exec<TGroupPhoneBookForm>(ctx, parent);
         case ECommand::Options:
             return Exec<TOptionsForm>(ctx, parent);
         case ECommand::About:
