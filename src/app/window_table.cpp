@@ -1,6 +1,7 @@
 #include "app/window_table.h"
 
 #include "app/about_form.h"
+#include "app/bw_list_form.h"
 #include "app/clock_form.h"
 #include "app/composition_form.h"
 #include "app/global_phone_book_form.h"
@@ -36,7 +37,6 @@ bool WindowPending(ECommand c) {
         case ECommand::DoorPhones:
         case ECommand::StaButtons:
         case ECommand::Conferences:
-        case ECommand::BlackWhiteLists:
         case ECommand::Clearing:
             return true;
         default:
@@ -58,6 +58,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TGlobalPhoneBookForm>(ctx, parent);
         case ECommand::GroupPhoneBooks:
             return Exec<TGroupPhoneBookForm>(ctx, parent);
+        case ECommand::BlackWhiteLists:
+            return Exec<TBwListForm>(ctx, parent);
         case ECommand::Options:
             return Exec<TOptionsForm>(ctx, parent);
         case ECommand::About:
