@@ -9,6 +9,7 @@
 #include "app/help.h"
 #include "app/options_form.h"
 #include "app/report_form.h"
+#include "app/routing_table_form.h"
 #include "app/system_settings_form.h"
 #include "app/time_settings_form.h"
 
@@ -31,7 +32,6 @@ bool WindowPending(ECommand c) {
         case ECommand::TrunksBulk:
         case ECommand::ProgramNumbers:
         case ECommand::Redirections:
-        case ECommand::RoutingTables:
         case ECommand::CrossConnect:
         case ECommand::Loudspeakers:
         case ECommand::DoorPhones:
@@ -60,6 +60,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TGroupPhoneBookForm>(ctx, parent);
         case ECommand::BlackWhiteLists:
             return Exec<TBwListForm>(ctx, parent);
+        case ECommand::RoutingTables:
+            return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Options:
             return Exec<TOptionsForm>(ctx, parent);
         case ECommand::About:
