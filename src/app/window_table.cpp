@@ -4,6 +4,7 @@
 #include "app/bw_list_form.h"
 #include "app/clock_form.h"
 #include "app/composition_form.h"
+#include "app/conference_form.h"
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
 #include "app/help.h"
@@ -36,7 +37,6 @@ bool WindowPending(ECommand c) {
         case ECommand::Loudspeakers:
         case ECommand::DoorPhones:
         case ECommand::StaButtons:
-        case ECommand::Conferences:
         case ECommand::Clearing:
             return true;
         default:
@@ -62,6 +62,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TBwListForm>(ctx, parent);
         case ECommand::RoutingTables:
             return Exec<TRoutingTableForm>(ctx, parent);
+        case ECommand::Conferences:
+            return Exec<TConferenceForm>(ctx, parent);
         case ECommand::Options:
             return Exec<TOptionsForm>(ctx, parent);
         case ECommand::About:
