@@ -88,6 +88,7 @@ TRoutingTableForm::TRoutingTableForm(const TAppContext& ctx, QWidget* parent)
         Tables->setCurrentRow(0);
         ShowTable(0);
     }
+    Name->setEnabled(Tables->count() > 0);
     Cells->setCurrentCell(0, 0);
 
     connect(Tables, &QListWidget::currentRowChanged, this, &TRoutingTableForm::TableChosen);
@@ -123,6 +124,8 @@ void TRoutingTableForm::ShowTable(int table) {
 }
 
 bool TRoutingTableForm::StoreName() {
+    // A station without routing tables shows none, so there is no name to store.
+    if (Tables->count() == 0) return true;
     return StoreRoutingName(Ctx.D(), Shown, Std(Name->text()), Ctx.Dlg());
 }
 

@@ -149,6 +149,21 @@ TEST(RoutingTableForm, NamesAreStoredByEnterByLeavingTheTableAndByClosing) {
     EXPECT_FALSE(t.Session().Changed(ETable::RoutingTables));
 }
 
+TEST(RoutingTableForm, AStationWithoutRoutingTablesShowsNoneAndKeepsTheNames) {
+    TRoutingWindow t;
+    t.Session().Identity.RoutingTableCount = 0;
+    t.Store().Names->SetNavedenName(0, Utf8ToCp1251("Старая"));
+    app::TRoutingTableForm form(t.W.Ctx());
+    form.show();
+    EXPECT_EQ(form.TableList()->count(), 0);
+    EXPECT_FALSE(form.NameField()->isEnabled());
+    form.ChoosePortFor(0, 0);
+    EXPECT_FALSE(form.PortList()->isVisible());
+    form.reject();
+    EXPECT_EQ(Cp1251ToUtf8(t.Store().Names->GetNavedenName(0)), "Старая");
+    EXPECT_FALSE(t.Session().Changed(ETable::RoutingTables));
+}
+
 TEST(RoutingTableForm, OneChosenLineIsTheOnlyChangeAFreshProgramLoads) {
     test::TLoadedWindowStation w("Dogwood");
     const std::string dir = w.Station.Dir.Path;
