@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include "app/window_table.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -23,39 +25,6 @@
 #include "flows/status_lines.h"
 #include "platform/file_system.h"
 
-#if __has_include("app/about_form.h")
-#include "app/about_form.h"
-#define ZARNIK_HAS_ABOUT 1
-#endif
-#if __has_include("app/clock_form.h")
-#include "app/clock_form.h"
-#define ZARNIK_HAS_CLOCK 1
-#endif
-#if __has_include("app/composition_form.h")
-#include "app/composition_form.h"
-#define ZARNIK_HAS_COMPOSITION 1
-#endif
-#if __has_include("app/help.h")
-#include "app/help.h"
-#define ZARNIK_HAS_HELP 1
-#endif
-#if __has_include("app/options_form.h")
-#include "app/options_form.h"
-#define ZARNIK_HAS_OPTIONS 1
-#endif
-#if __has_include("app/report_form.h")
-#include "app/report_form.h"
-#define ZARNIK_HAS_REPORT 1
-#endif
-#if __has_include("app/system_settings_form.h")
-#include "app/system_settings_form.h"
-#define ZARNIK_HAS_SYSTEM 1
-#endif
-#if __has_include("app/time_settings_form.h")
-#include "app/time_settings_form.h"
-#define ZARNIK_HAS_TIME 1
-#endif
-
 namespace zarnik::app {
 
 namespace {
@@ -63,84 +32,6 @@ namespace {
 constexpr const char* kConfigFilter = "Файлы конфигурации мини-АТС|*.ats";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// Commands whose windows are not part of this version yet: present in the menus with their
-// enabling rules, but off, and their tooltip says why.
-bool WindowPending(ECommand c) {
-    switch (c) {
-        case ECommand::CreateFile:
-        case ECommand::GroupsLines:
-        case ECommand::TrunksBulk:
-        case ECommand::ProgramNumbers:
-        case ECommand::Redirections:
-        case ECommand::RoutingTables:
-        case ECommand::CrossConnect:
-        case ECommand::Loudspeakers:
-        case ECommand::DoorPhones:
-        case ECommand::StaButtons:
-        case ECommand::Conferences:
-        case ECommand::GlobalPhoneBook:
-        case ECommand::GroupPhoneBooks:
-        case ECommand::BlackWhiteLists:
-        case ECommand::Clearing:
-            return true;
-#ifndef ZARNIK_HAS_ABOUT
-        case ECommand::About:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_CLOCK
-        case ECommand::StationClock:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_COMPOSITION
-        case ECommand::Composition:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_HELP
-        case ECommand::Help:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_OPTIONS
-        case ECommand::Options:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_REPORT
-        case ECommand::Report:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_SYSTEM
-        case ECommand::SystemSettings:
-            return true;
-#endif
-#ifndef ZARNIK_HAS_TIME
-        case ECommand::TimeSettings:
-            return true;
-#endif
-        default:
-            return false;
-    }
-}
-
-// The system's reason for a port that would not open, in the user's words.
-std::string PortReason(const ECommError& e) {
-    switch (e.LastError) {
-        case ENOENT:
-        case ENXIO:
-        case ENODEV:
-            return "нет такого устройства";
-        case EBUSY:
-        case EAGAIN:
-            return "порт занят другой программой";
-        case EACCES:
-        case EPERM:
-            return "нет прав доступа";
-        case ENOTTY:
-        case EISDIR:
-            return "это не последовательный порт";
-        default:
-            return {};
-    }
-}
 
 }  // namespace
 
@@ -445,10 +336,8 @@ std::optional<int> TMainForm::ReadStation(TProgress& progress) {
 }
 
 void TMainForm::ShowPortFailure(const std::string& message, const ECommError& e) {
-    std::string text = message;
-    const std::string reason = PortReason(e);
-    text += reason.empty() ? " (ошибка COM-порта, код " + std::to_string(e.Code) + ")"
-                           : " (" + reason + ")";
+    std::string text = WithPortOpenReason(message, e);
+    if (text == message) text += " (ошибка COM-порта, код " + std::to_string(e.Code) + ")";
     Ctx.Dlg().Message(text, "Ошибка");
 }
 
@@ -523,70 +412,28 @@ void TMainForm::Guarded(const std::function<void()>& action) {
 
 void TMainForm::OpenWindow(ECommand c) {
     switch (c) {
-#ifdef ZARNIK_HAS_SYSTEM
-        case ECommand::SystemSettings: {
-            TSystemSettingsForm form(Ctx, this);
-            form.exec();
-            break;
-        }
-#endif
-#ifdef ZARNIK_HAS_TIME
-        case ECommand::TimeSettings: {
-            TTimeSettingsForm form(Ctx, this);
-            form.exec();
-            break;
-        }
-#endif
         case ECommand::StationClock:
             OpenClockWindow(true);
-            break;
-#ifdef ZARNIK_HAS_COMPOSITION
-        case ECommand::Composition: {
-            TATSComplectForm form(Ctx, this);
-            form.exec();
-            break;
-        }
-#endif
-#ifdef ZARNIK_HAS_REPORT
-        case ECommand::Report: {
-            TReportForm form(Ctx, this);
-            form.exec();
-            break;
-        }
-#endif
-#ifdef ZARNIK_HAS_OPTIONS
-        case ECommand::Options: {
-            TOptionsForm form(Ctx, this);
-            form.exec();
+            return;
+        case ECommand::Options:
+            OpenCommandWindow(c, Ctx, this);
             ShowPortName();
-            break;
-        }
-#endif
-#ifdef ZARNIK_HAS_ABOUT
-        case ECommand::About: {
-            TAboutForm form(Ctx, this);
-            form.exec();
-            break;
-        }
-#endif
-#ifdef ZARNIK_HAS_HELP
-        case ECommand::Help:
-            OpenHelp(Ctx.StartDir, Ctx.Dlg());
-            break;
-#endif
+            return;
+        case ECommand::CreateFile:
+            // A new configuration replaces the one in hand.
+            if (!ConfirmDiscard()) return;
+            if (OpenCommandWindow(c, Ctx, this)) {
+                FillStatusLines();
+                MarkClean();
+            }
+            return;
         default:
-            break;
+            OpenCommandWindow(c, Ctx, this);
+            return;
     }
 }
 
-void TMainForm::OpenClockWindow(bool calendarToday) {
-#ifdef ZARNIK_HAS_CLOCK
-    TClockForm form(Ctx, calendarToday, this);
-    form.exec();
-#else
-    (void)calendarToday;
-#endif
-}
+void TMainForm::OpenClockWindow(bool calendarToday) { OpenStationClockWindow(Ctx, calendarToday, this); }
 
 // --- panels -----------------------------------------------------------------------------
 
@@ -640,9 +487,7 @@ bool TMainForm::PrepareLink(bool forWrite, TTablePanel* panel) {
                              "номер СОМ-порта и не открыт-ли он другой программой. (3)."
                            : "Исключение! Возникла проблема при открытии СОМ-порта. Проверьте "
                              "номер СОМ-порта и не открыт-ли он другой программой. (2)";
-        const std::string reason = PortReason(e);
-        if (!reason.empty()) text += " Причина: " + reason + ".";
-        Ctx.Dlg().Message(text, "");
+        Ctx.Dlg().Message(WithPortOpenReason(text, e), "");
         panel->SetStatus(QStringLiteral("Порт %1 не открыт.").arg(Q(Session->PortName)));
         return false;
     }
@@ -697,12 +542,21 @@ void TMainForm::OnRead() {
 }
 
 void TMainForm::OnWrite() {
-    const TTableTicks ticks = WritePnl->Ticks();
+    TTableTicks ticks = WritePnl->Ticks();
     if (std::none_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) {
         Ctx.Dlg().Message("Не отмечено ни одной таблицы или АТС сменили во время работы с "
                           "программой",
                           "Предупреждение");
         return;
+    }
+    // A table the loaded file did not hold would go out as a blank image and empty the
+    // station's table: only on an explicit yes.
+    const std::vector<ETable> blank = BlankTablesForWrite(*Session, ticks);
+    if (!blank.empty() &&
+        Ctx.Dlg().Question(BlankTablesQuestion(blank), "Предупреждение") != TAnswer::Ok) {
+        for (const ETable t : blank) ticks[static_cast<std::size_t>(SelectionIndex(t))] = false;
+        WritePnl->SetTicks(ticks);
+        if (std::none_of(ticks.begin(), ticks.end(), [](bool b) { return b; })) return;
     }
     Ctx.D().TransferFlags = ticks;
     WritePnl->SetBusy(true);
@@ -720,37 +574,40 @@ void TMainForm::OnWrite() {
     TBarProgress progress(WritePnl->Bar());
     std::vector<ETable> failed;
     std::vector<ETable> written;
+    std::vector<ETable> chosen;
     int result = 0;
-    std::optional<ECommError> portFailure;
+    EWriteEnd end = EWriteEnd::Completed;
     bool stoppedBeforeTables = false;
     try {
-        Worker.Run([&] { result = WriteAll(*Session, progress, Ctx.D(), &failed, &written); });
-    } catch (const ECommError& e) {
-        portFailure = e;
+        Worker.Run([&] {
+            chosen = TablesWriteAllSends(*Session, Ctx.D());
+            result = WriteAll(*Session, progress, Ctx.D(), &failed, &written);
+        });
+        if (result == kWriteCancelled) end = EWriteEnd::Cancelled;
+    } catch (const ECommError&) {
+        end = EWriteEnd::PortFailed;
     } catch (const ECancelled&) {
         stoppedBeforeTables = true;
     }
     done();
-    std::vector<ETable> notWritten;
-    for (const ETable t : kAllTables)
-        if (ticks[static_cast<std::size_t>(SelectionIndex(t))] &&
-            std::find(written.begin(), written.end(), t) == written.end())
-            notWritten.push_back(t);
     if (stoppedBeforeTables) {
         Ctx.Dlg().Message("Запись прервана до передачи таблиц: в АТС ничего не записано.",
                           "Уведомление");
         WritePnl->SetStatus(QStringLiteral("Запись прервана."));
         return;
     }
-    if (portFailure || result == kWriteCancelled) {
-        std::string text = portFailure ? "Запись оборвалась: ошибка COM-порта." : "Запись прервана.";
-        text += written.empty() ? " В АТС ничего не записано."
-                                : " Записаны в АТС: " + PanelCaptions(written) + ".";
-        if (!notWritten.empty()) text += " Не записаны: " + PanelCaptions(notWritten) + ".";
-        if (!written.empty() && !notWritten.empty())
-            text += " Теперь в АТС часть таблиц новые, часть прежние.";
-        Ctx.Dlg().Message(text, portFailure ? "Ошибка" : "Уведомление");
-        WritePnl->SetStatus(QString::fromStdString(text));
+    if (end != EWriteEnd::Completed) {
+        const std::string text = WriteEndedEarlyText(end, chosen, written);
+        Ctx.Dlg().Message(text, end == EWriteEnd::PortFailed ? "Ошибка" : "Уведомление");
+        // What did not go out stays ticked for the next try.
+        for (const ETable t : written) ticks[static_cast<std::size_t>(SelectionIndex(t))] = false;
+        WritePnl->SetTicks(ticks);
+        WritePnl->SetStatus(Q(text));
+        return;
+    }
+    if (result == kWriteOtherStation) {
+        // Its message has been shown; nothing was sent.
+        WritePnl->SetStatus(QStringLiteral("Запись не выполнена: на линии другая АТС."));
         return;
     }
     if (result != 1) {

@@ -4,10 +4,7 @@
 #include <QDir>
 
 #include "app/main_form.h"
-#if __has_include("app/time_settings_form.h")
 #include "app/time_settings_form.h"
-#define ZARNIK_SHOT_TIME 1
-#endif
 
 namespace zarnik::app {
 
@@ -28,12 +25,10 @@ bool WriteScreenshots(TMainForm& window, const QString& dir) {
     window.Run(ECommand::WriteStation);
     ok = Save(window, dir + QStringLiteral("/write_panel.png")) && ok;
     window.WritePanel()->LeaveButton()->click();
-#ifdef ZARNIK_SHOT_TIME
     TTimeSettingsForm form(window.Context(), &window);
     form.show();
     ok = Save(form, dir + QStringLiteral("/time_settings.png")) && ok;
     form.close();
-#endif
     return ok;
 }
 

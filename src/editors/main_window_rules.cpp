@@ -1,5 +1,6 @@
 #include "editors/main_window_rules.h"
 
+#include "flows/read_write_all.h"
 #include "model/data_stream.h"
 #include "platform/text_1251.h"
 
@@ -80,18 +81,6 @@ bool ToolbarEnabled(ECommand c, const TMainClass& session) {
     }
 }
 
-std::string PanelCaptions(const std::vector<ETable>& tables) {
-    std::string text;
-    for (const TPanelBox& box : PanelBoxes()) {
-        for (const ETable t : tables) {
-            if (t != box.Table) continue;
-            if (!text.empty()) text += ", ";
-            text += box.Caption;
-        }
-    }
-    return text;
-}
-
 std::vector<std::string> ConfigurationSummary(const TMainClass& session,
                                               const TDataStream& store) {
     std::vector<std::string> lines;
@@ -124,7 +113,7 @@ std::vector<std::string> ConfigurationSummary(const TMainClass& session,
         if (session.Changed(t)) changed.push_back(t);
     lines.push_back(changed.empty() ? "Отмеченных для записи в АТС таблиц нет."
                                     : "Будут предложены для записи в АТС: " +
-                                          PanelCaptions(changed) + ".");
+                                          TableCaptions(changed) + ".");
     return lines;
 }
 

@@ -41,9 +41,6 @@ bool MenuEnabled(ECommand c, const TMainClass& session);
 // station and the bulk trunk-line window need an identified station.
 bool ToolbarEnabled(ECommand c, const TMainClass& session);
 
-// The tables a list names, as a message shows them: "Установки АЛ, Временные установки".
-std::string PanelCaptions(const std::vector<ETable>& tables);
-
 // A few lines about the configuration in hand for the main window: the station, its boards
 // and ports, and the tables changed since the last read that a write would send.
 std::vector<std::string> ConfigurationSummary(const TMainClass& session, const TDataStream& store);

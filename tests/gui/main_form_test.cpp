@@ -1,5 +1,7 @@
 // The main window against a simulated station: start-up, the four panels, the unsaved-edit
 // question, a read stopped half-way, and one whole session from read to write.
+#include "app/main_form.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,12 +17,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/main_form.h"
 #include "app/clock_form.h"
 #include "app/system_settings_form.h"
-#include "link/station_clock.h"
 #include "cli/store_json.h"
 #include "flows/config_snapshot.h"
+#include "link/station_clock.h"
 #include "platform/text_1251.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
@@ -30,14 +30,15 @@
 namespace zarnik {
 namespace {
 
-using zarnik::ECommand;
 using app::EStartChoice;
 using app::TMainForm;
 using test::TScriptedDialogs;
+using test::TSeenDialog;
+using zarnik::ECommand;
 
 // The scripted dialogs, also answering the save-discard-cancel question from a script.
 class TGuiDialogs : public TScriptedDialogs {
-public:
+  public:
     using TScriptedDialogs::TScriptedDialogs;
     std::deque<TSaveAnswer> SaveAnswers;
     std::vector<std::string> SaveQuestions;
@@ -60,7 +61,8 @@ std::string ConfigurationText(const TMainClass& session, const TDataStream& stor
     j["composition"] = cli::store_json::CompositionJson(store);
     j["ports"] = cli::store_json::PortsJson(store);
     for (const ETable t : kAllTables)
-        j["tables"][std::to_string(SelectionIndex(t))] = cli::store_json::TableJson(t, session, store);
+        j["tables"][std::to_string(SelectionIndex(t))] =
+            cli::store_json::TableJson(t, session, store);
     j["fingerprint"] = ConfigFingerprint(session);
     j["flags"] = {session.Identified, session.DataPresent};
     j["changed"] = session.ChangeFlags;
@@ -125,9 +127,9 @@ TEST(MainWindow, WorkingWithFilesLeavesEditingOffUntilAFileIsLoaded) {
 
     TMainForm& files = rig.Open(EStartChoice::Files);
     files.UpdateCommands();
-    for (const ECommand c : {ECommand::SaveFile, ECommand::WriteStation, ECommand::Report,
-                             ECommand::SystemSettings, ECommand::TimeSettings,
-                             ECommand::StationClock, ECommand::Composition})
+    for (const ECommand c :
+         {ECommand::SaveFile, ECommand::WriteStation, ECommand::Report, ECommand::SystemSettings,
+          ECommand::TimeSettings, ECommand::StationClock, ECommand::Composition})
         EXPECT_FALSE(files.Action(c)->isEnabled()) << files.Action(c)->text().toStdString();
     for (const ECommand c : {ECommand::LoadFile, ECommand::ReadStation, ECommand::Options,
                              ECommand::About, ECommand::Help, ECommand::Exit})
@@ -181,7 +183,8 @@ TEST(MainWindow, PanelsTickTheirBoxesAsTheFlowsNeed) {
     w.Run(ECommand::WriteStation);
     ASSERT_EQ(w.ShownPanel(), w.WritePanel());
     for (int i = 0; i < kTableCount; ++i) EXPECT_FALSE(w.WritePanel()->Box(i)->isChecked()) << i;
-    rig.Dialogs.ExpectMessage("Не отмечено ни одной таблицы или АТС сменили во время работы с программой");
+    rig.Dialogs.ExpectMessage(
+        "Не отмечено ни одной таблицы или АТС сменили во время работы с программой");
     w.WritePanel()->ActionButton()->click();
     EXPECT_EQ(w.ShownPanel(), w.WritePanel());  // the panel stays
 
@@ -266,15 +269,16 @@ TEST(MainWindow, UnsavedEditsAreAskedAboutAndNoOpCommitsAreNot) {
                                         [](app::TSystemSettingsForm& f) { f.accept(); });
     EXPECT_FALSE(w.HasUnsavedEdits());
     rig.Store().SystemSettings.SYS_ToneDial = !rig.Store().SystemSettings.SYS_ToneDial;
-    WithModal<app::TSystemSettingsForm>(
-        [&] { w.Run(ECommand::SystemSettings); },
-        [](app::TSystemSettingsForm& f) {
-            auto* box = f.findChild<QCheckBox*>(QString(), Qt::FindChildrenRecursively);
-            ASSERT_NE(box, nullptr);
-            box->toggle();
-            for (auto* b : f.findChildren<QPushButton*>())
-                if (b->text() == QStringLiteral("Внести данные")) b->click();
-        });
+    WithModal<app::TSystemSettingsForm>([&] { w.Run(ECommand::SystemSettings); },
+                                        [](app::TSystemSettingsForm& f) {
+                                            auto* box = f.findChild<QCheckBox*>(
+                                                QString(), Qt::FindChildrenRecursively);
+                                            ASSERT_NE(box, nullptr);
+                                            box->toggle();
+                                            for (auto* b : f.findChildren<QPushButton*>())
+                                                if (b->text() == QStringLiteral("Внести данные"))
+                                                    b->click();
+                                        });
     ASSERT_TRUE(w.HasUnsavedEdits());
 
     rig.Dialogs.SaveAnswers = {TSaveAnswer::Cancel};
@@ -336,9 +340,10 @@ TEST(MainWindow, ClockQuestionDuringAReadOpensTheClockWindow) {
     TMainForm& w = rig.Open(EStartChoice::Files);
     const auto ahead = std::chrono::hours(3);
     rig.Session().Now = [ahead] { return std::chrono::system_clock::now() + ahead; };
-    rig.Dialogs.ExpectQuestion("Время в АТС заметно отличается от времени в Вашем компьютере, "
-                               "переустановим время в АТС?",
-                               TAnswer::Ok);
+    rig.Dialogs.ExpectQuestion(
+        "Время в АТС заметно отличается от времени в Вашем компьютере, "
+        "переустановим время в АТС?",
+        TAnswer::Ok);
     bool clockWindowSeen = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -362,6 +367,59 @@ TEST(MainWindow, ClockQuestionDuringAReadOpensTheClockWindow) {
                                       StationClockFromIdentification(rig.Session()));
     EXPECT_NEAR(off, 3 * 3600.0, 30.0);
     EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+// A file that lacks a table leaves a blank image of it; the write panel does not offer it, and
+// ticking it anyway asks first. Cancel leaves it out of the write.
+TEST(MainWindow, WritingATableTheFileDidNotHoldAsksFirst) {
+    TMainWindowRig rig;
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    const std::string file = rig.Dir.Path + "/dat/lines.ats";
+    w.Run(ECommand::SaveFile);
+    w.SavePanel()->SetAll(false);
+    w.SavePanel()->Box(0)->setChecked(true);  // "Установки АЛ" only
+    rig.Dialogs.ExpectSave(file);
+    w.SavePanel()->ActionButton()->click();
+    rig.Dialogs.ExpectOpen(file);
+    w.Run(ECommand::LoadFile);
+    w.LoadPanel()->SetAll(true);
+    w.LoadPanel()->ActionButton()->click();
+    ASSERT_EQ(w.ShownPanel(), nullptr);
+    w.Run(ECommand::WriteStation);
+    for (int i = 0; i < kTableCount; ++i)
+        EXPECT_EQ(w.WritePanel()->Box(i)->isChecked(), i == 0) << i;
+    w.WritePanel()->Box(4)->setChecked(true);  // "Общесистемные установки": blank after the load
+    rig.Dialogs.ExpectQuestion("", TAnswer::Cancel);
+    w.WritePanel()->ActionButton()->click();
+    ASSERT_EQ(rig.Dialogs.Seen.back().Kind, "question");
+    EXPECT_NE(rig.Dialogs.Seen.back().Text.find("Общесистемные установки"), std::string::npos)
+        << rig.Dialogs.Seen.back().Text;
+    EXPECT_EQ(w.ShownPanel(), nullptr);  // the lines went out
+    EXPECT_TRUE(rig.Session().LoadedBlank[SelectionIndex(ETable::SystemSettings)]);
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+}
+
+// The station goes away in the middle of a write: the message says what reached it.
+TEST(MainWindow, WriteCutOffByThePortSaysWhatReachedTheStation) {
+    TMainWindowRig rig({"--model", "Dogwood", "--wire-rate"});
+    TMainForm& w = rig.Open(EStartChoice::Station);
+    w.Run(ECommand::WriteStation);
+    w.WritePanel()->SetAll(true);
+    rig.Dialogs.ExpectMessage();
+    QTimer::singleShot(1200, [&] { rig.Sim->Stop(); });
+    w.WritePanel()->ActionButton()->click();
+    ASSERT_EQ(rig.Dialogs.Seen.size(), 1U);
+    const TSeenDialog& seen = rig.Dialogs.Seen.front();
+    EXPECT_EQ(seen.Caption, "Ошибка");
+    EXPECT_EQ(seen.Text.rfind("Запись в АТС прервана ошибкой COM-порта.", 0), 0U) << seen.Text;
+    EXPECT_NE(seen.Text.find("Записаны в АТС: "), std::string::npos) << seen.Text;
+    EXPECT_NE(seen.Text.find("часть таблиц новые, часть прежние"), std::string::npos);
+    EXPECT_EQ(w.ShownPanel(), w.WritePanel());
+    // The tables that did not go out stay offered.
+    int offered = 0;
+    for (int i = 0; i < kTableCount; ++i) offered += w.WritePanel()->Box(i)->isChecked() ? 1 : 0;
+    EXPECT_GT(offered, 0);
+    EXPECT_LT(offered, kTableCount);
 }
 
 TEST(MainWindow, EveryCommandIsNamedAndPendingOnesSayWhy) {
