@@ -145,7 +145,8 @@ TTimeSettingsForm::TTimeSettingsForm(const TAppContext& ctx, QWidget* parent)
     for (int c = 0; c < ColumnCount; ++c) width += Table->columnWidth(c);
     const int height = Table->frameWidth() * 2 + Table->horizontalHeader()->sizeHint().height() +
                        Table->verticalHeader()->defaultSectionSize() * kVisibleRowsAtMost;
-    Table->setMinimumSize(width, std::min(height, 560));
+    // At most what leaves the window room on a 768-pixel screen; beyond that the grid scrolls.
+    Table->setMinimumSize(width, std::min(height, 600));
     Table->setCurrentCell(0, ColValue);
 }
 
