@@ -14,8 +14,7 @@ cd "$(dirname "$0")/.."
 
 BUILD=${BUILD:-build}
 JOBS=${JOBS:-4}
-CLI=$(realpath "$BUILD/zarnik-cli")
-SIM=$(realpath "$BUILD/zarnik-sim")
+
 MODEL=Dogwood
 CLOCK_SET="2031-05-17 10:20:30"
 
@@ -30,6 +29,10 @@ fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/zarnik-sweep-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
+# Copies, so that a build running meanwhile cannot pull the programs away mid-sweep.
+cp "$BUILD/zarnik-cli" "$BUILD/zarnik-sim" "$WORK/"
+CLI="$WORK/zarnik-cli"
+SIM="$WORK/zarnik-sim"
 
 # Starts the simulator with the given options on $1/COM3 and waits for it to be ready; the pid
 # is written to $1/sim.pid.
@@ -81,7 +84,8 @@ EOF
 }
 
 # One run: prints "<case> <seed> <outcome> <exit code>", where outcome is right (success with
-# the right result), refused (non-zero exit with a message) or WRONG.
+# the right result), refused (non-zero exit with a message), WRONG, or not-run when the
+# simulator itself did not start (not counted).
 run_case() {
     local kind=$1 seed=$2
     local dir="$WORK/$kind-$seed"
@@ -89,7 +93,7 @@ run_case() {
     local code=0 outcome
     case "$kind" in
         clock)
-            start_sim "$dir" --model "$MODEL" --drop 0.05 --seed "$seed" --save-on-exit "$dir/state.ats"
+            start_sim "$dir" --model "$MODEL" --drop 0.05 --seed "$seed" --save-on-exit "$dir/state.ats" || { echo "$kind $seed not-run -"; return 0; }
             "$CLI" --dir "$dir" --port "$dir/COM3" clock --set "$CLOCK_SET" >"$dir/out" 2>"$dir/err" || code=$?
             stop_sim "$dir"
             if [[ $code -eq 0 ]]; then
@@ -99,7 +103,7 @@ run_case() {
             fi
             ;;
         read)
-            start_sim "$dir" --model "$MODEL" --drop 0.01 --seed "$seed"
+            start_sim "$dir" --model "$MODEL" --drop 0.01 --seed "$seed" || { echo "$kind $seed not-run -"; return 0; }
             "$CLI" --dir "$dir" --port "$dir/COM3" read -o "$dir/read.ats" >"$dir/out" 2>"$dir/err" || code=$?
             stop_sim "$dir"
             if [[ $code -eq 0 ]]; then
@@ -109,7 +113,7 @@ run_case() {
             fi
             ;;
         write)
-            start_sim "$dir" --model "$MODEL" --drop 0.01 --seed "$seed" --save-on-exit "$dir/state.ats"
+            start_sim "$dir" --model "$MODEL" --drop 0.01 --seed "$seed" --save-on-exit "$dir/state.ats" || { echo "$kind $seed not-run -"; return 0; }
             "$CLI" --dir "$dir" --port "$dir/COM3" write "$WORK/changed.ats" >"$dir/out" 2>"$dir/err" || code=$?
             stop_sim "$dir"
             if [[ $code -eq 0 ]]; then
@@ -153,10 +157,10 @@ for kind in clock read write; do
         read) what="\`read -o\`"; line="--drop 0.01" ;;
         write) what="\`write\`"; line="--drop 0.01" ;;
     esac
-    runs=$(grep -c "^$kind " "$WORK/results" || true)
     right=$(grep -c "^$kind .* right " "$WORK/results" || true)
     refused=$(grep -c "^$kind .* refused " "$WORK/results" || true)
     wrong=$(grep -c "^$kind .* WRONG " "$WORK/results" || true)
+    runs=$((right + refused + wrong))
     echo "| $what, $MODEL | $line | $runs | $right | $refused | $wrong |"
 done
 ! grep -q " WRONG " "$WORK/results"

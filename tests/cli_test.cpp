@@ -306,7 +306,9 @@ TEST_F(CliTest, AnUnsupportedWorkingProgramEndsWithFour) {
 long FileClockSeconds(const std::string& file) {
     const std::string b = test::ReadBytes(file);
     if (b.size() < 21) return -1;
-    const auto at = [&b](std::size_t i) { return static_cast<long>(static_cast<unsigned char>(b[i])); };
+    const auto at = [&b](std::size_t i) {
+        return static_cast<long>(static_cast<unsigned char>(b[i]));
+    };
     const long unit = at(14) == 0 ? 6 : at(14);
     return (at(1) | at(2) << 8) * 86400L + (at(3) | at(4) << 8) * unit;
 }
@@ -325,8 +327,8 @@ TEST_F(CliTest, ANoisyLineNeverSetsAWrongClockAndCallsItDone) {
     for (const char* seed : {"7", "12"}) {
         SCOPED_TRACE(seed);
         const std::string state = Dir / (std::string("clock-") + seed + ".ats");
-        test::TSimProcess sim({"--model", "Dogwood", "--drop", "0.05", "--seed", seed,
-                               "--save-on-exit", state});
+        test::TSimProcess sim(
+            {"--model", "Dogwood", "--drop", "0.05", "--seed", seed, "--save-on-exit", state});
         const TRun run = Cli(Dir, sim.LinkPath(), {"clock", "--set", "2031-05-17 10:20:30"});
         sim.Stop();
         if (run.Code != 0) {
@@ -347,12 +349,14 @@ TEST_F(CliTest, ANoisyLineNeverSetsAWrongClockAndCallsItDone) {
 TEST_F(CliTest, ANoisyReadSavesTheStationOrNothing) {
     test::TSimProcess clean({"--model", "Alder"});
     const std::string reference = Dir / "reference.ats";
-    ASSERT_EQ(Cli(Dir, clean.LinkPath(), {"read", "-o", reference, "--tables", "system,lines"}).Code, 0);
+    ASSERT_EQ(
+        Cli(Dir, clean.LinkPath(), {"read", "-o", reference, "--tables", "system,lines"}).Code, 0);
     for (const char* seed : {"3", "5"}) {
         SCOPED_TRACE(seed);
         test::TSimProcess noisy({"--model", "Alder", "--drop", "0.01", "--seed", seed});
         const std::string file = Dir / (std::string("noisy-") + seed + ".ats");
-        const TRun run = Cli(Dir, noisy.LinkPath(), {"read", "-o", file, "--tables", "system,lines"});
+        const TRun run =
+            Cli(Dir, noisy.LinkPath(), {"read", "-o", file, "--tables", "system,lines"});
         if (run.Code != 0) {
             EXPECT_FALSE(std::filesystem::exists(file));
             EXPECT_TRUE(IsCyrillicUtf8(run.Err)) << run.Err;
@@ -408,7 +412,10 @@ TEST_F(CliTest, ACompositionThatDoesNotComeSavesNothing) {
 // A report replaces only a workbook, and only when the user agrees.
 TEST_F(CliTest, AReportNeverReplacesAConfigurationAndAsksBeforeAWorkbook) {
     const std::string file = Dir / "same.ats";
-    ASSERT_EQ(Cli(Dir, "", {"new", "--model", "Cedar", "--version", "24.8", "--boards", "Kama", "-o", file}).Code, 0);
+    ASSERT_EQ(Cli(Dir, "",
+                  {"new", "--model", "Cedar", "--version", "24.8", "--boards", "Kama", "-o", file})
+                  .Code,
+              0);
     const std::string before = test::ReadBytes(file);
     TRun run = Cli(Dir, "", {"report", file, "-o", file});
     EXPECT_NE(run.Code, 0);
@@ -441,7 +448,8 @@ TEST_F(CliTest, AnOutputThatCannotBeCreatedIsRefusedBeforeReading) {
 TEST_F(CliTest, APortThatDoesNotOpenSaysWhy) {
     TRun run = Cli(Dir, Dir / "no-such-port", {"info"});
     EXPECT_EQ(run.Code, 3);
-    EXPECT_TRUE(Has(run.Err, "Проверьте номер СОМ-порта. Причина: нет такого устройства.")) << run.Err;
+    EXPECT_TRUE(Has(run.Err, "Проверьте номер СОМ-порта. Причина: нет такого устройства."))
+        << run.Err;
     run = Cli(Dir, Dir.Path, {"info"});
     EXPECT_TRUE(Has(run.Err, "Причина: это не последовательный порт.")) << run.Err;
 }
@@ -449,14 +457,19 @@ TEST_F(CliTest, APortThatDoesNotOpenSaysWhy) {
 // Versions and dates are taken only in their one written form, and the message names the field.
 TEST_F(CliTest, VersionsAndDatesAreStrict) {
     const std::string out = Dir / "v.ats";
-    TRun run = Cli(Dir, "", {"new", "--model", "Cedar", "--version", "", "--boards", "Kama", "-o", out});
+    TRun run =
+        Cli(Dir, "", {"new", "--model", "Cedar", "--version", "", "--boards", "Kama", "-o", out});
     EXPECT_EQ(run.Code, 2);
     EXPECT_TRUE(Has(run.Err, "не указана версия")) << run.Err;
-    run = Cli(Dir, "", {"new", "--model", "Cedar", "--version", "22.8", "--boards", "Kama", "-o", out});
+    run = Cli(Dir, "",
+              {"new", "--model", "Cedar", "--version", "22.8", "--boards", "Kama", "-o", out});
     EXPECT_EQ(run.Code, 2);
     EXPECT_TRUE(Has(run.Err, "22.9")) << run.Err;
     EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(Cli(Dir, "", {"new", "--model", "Cedar", "--version", "22.9", "--boards", "Kama", "-o", out}).Code, 0);
+    EXPECT_EQ(Cli(Dir, "",
+                  {"new", "--model", "Cedar", "--version", "22.9", "--boards", "Kama", "-o", out})
+                  .Code,
+              0);
 
     run = Cli(Dir, Dir / "no-such-port", {"clock", "--set", "+2023-+06-+15 +1:+2:+3"});
     EXPECT_EQ(run.Code, 2);

@@ -4,7 +4,6 @@
 #include "files/config_flows.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -187,7 +186,8 @@ TEST_F(SaveFlow, ReplacingKeepsThePermissionsAndLongNamesSave) {
     EXPECT_EQ(st.st_mode & 07777, 0600u);
 
     const std::string longName = Dir() + "/" + std::string(236, 'k') + ".ats";  // 240 bytes
-    EXPECT_TRUE(Save(AllTicks(), longName)) << (Dialogs().Seen.empty() ? "" : Dialogs().Seen.back().Text);
+    EXPECT_TRUE(Save(AllTicks(), longName))
+        << (Dialogs().Seen.empty() ? "" : Dialogs().Seen.back().Text);
     EXPECT_EQ(test::ReadBytes(longName), test::ReadBytes(Name()));
     std::filesystem::remove(longName);
     EXPECT_EQ(test::EntriesOf(Dir()), std::set<std::string>{"office.ats"});
@@ -329,8 +329,8 @@ TEST_F(LoadFlow, OnlySubscriberLinesKeepsEveryOtherTable) {
 TEST_F(LoadFlow, ATableTheFileLacksIsHeldBlankButNeverMarkedForWriting) {
     TLoadedStation source("Alder");
     test::TScratchDir dir;
-    test::WriteBytes(dir / "lines.ats",
-                     AsText(test::SavedBytes(source.Session, OnlyTicks({ETable::SubscriberLines}))));
+    test::WriteBytes(dir / "lines.ats", AsText(test::SavedBytes(
+                                            source.Session, OnlyTicks({ETable::SubscriberLines}))));
     TLoadedStation s("Alder");
     ASSERT_TRUE(Load(s, dir / "lines.ats"));
     for (ETable t : kAllTables) EXPECT_EQ(s.Session.Changed(t), t == ETable::SubscriberLines);

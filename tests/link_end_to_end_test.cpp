@@ -170,9 +170,26 @@ using TIdBlock = std::array<std::uint8_t, kIdBufferSize>;
 TIdBlock IdBlock(std::uint16_t ticks, std::uint8_t serialLow = 0x34) {
     TIdBlock b{};
     const std::uint8_t key = 0x21;
-    const std::array<std::uint8_t, 20> plain{100, 0, static_cast<std::uint8_t>(ticks & 0xFF),
-                                             static_cast<std::uint8_t>(ticks >> 8), 1, 6, 0x48, 2,
-                                             8, 16, 0, 0, 0, 6, serialLow, 0x12, 0, 2, 48, 0};
+    const std::array<std::uint8_t, 20> plain{100,
+                                             0,
+                                             static_cast<std::uint8_t>(ticks & 0xFF),
+                                             static_cast<std::uint8_t>(ticks >> 8),
+                                             1,
+                                             6,
+                                             0x48,
+                                             2,
+                                             8,
+                                             16,
+                                             0,
+                                             0,
+                                             0,
+                                             6,
+                                             serialLow,
+                                             0x12,
+                                             0,
+                                             2,
+                                             48,
+                                             0};
     for (std::size_t i = 0; i < plain.size(); ++i)
         b[i] = static_cast<std::uint8_t>(i == 11 ? key : plain[i] ^ key);
     return b;
@@ -182,8 +199,8 @@ TIdBlock IdBlock(std::uint16_t ticks, std::uint8_t serialLow = 0x34) {
 // the clocks are a moment apart.
 TEST(Identification, TwoAnswersAgreeOnlyByteForByteAndWithinAClockTick) {
     EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 20));
-    EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1001), 20));   // the next tick
-    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20));  // 18 s apart
+    EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1001), 20));        // the next tick
+    EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20));       // 18 s apart
     EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20, 17.5));  // as time went
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 20, 17.5));
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000, 0x35), 20));

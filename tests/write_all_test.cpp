@@ -77,7 +77,9 @@ TEST(WriteAllEndToEnd, AnotherStationThanTheOneReadIsNeverWritten) {
     TCountingProgress progress;
     ASSERT_EQ(ReadAll(*s.Session, progress, *s.Store), 1);
     const std::string serial = s.Session->Identity.SerialNumber;
-    live.With([](sim::TSimStation& st) { st.Identity.Serial = static_cast<std::uint16_t>(st.Identity.Serial + 1); });
+    live.With([](sim::TSimStation& st) {
+        st.Identity.Serial = static_cast<std::uint16_t>(st.Identity.Serial + 1);
+    });
     s.Dialogs.Seen.clear();
     s.Store->TransferFlags.fill(true);
     std::vector<ETable> failed;
@@ -87,7 +89,8 @@ TEST(WriteAllEndToEnd, AnotherStationThanTheOneReadIsNeverWritten) {
     EXPECT_TRUE(failed.empty());
     EXPECT_EQ(WritesSeen(live), 0);
     ASSERT_EQ(s.Dialogs.Seen.size(), 1u);
-    EXPECT_NE(s.Dialogs.Seen[0].Text.find("другая АТС"), std::string::npos) << s.Dialogs.Seen[0].Text;
+    EXPECT_NE(s.Dialogs.Seen[0].Text.find("другая АТС"), std::string::npos)
+        << s.Dialogs.Seen[0].Text;
     EXPECT_EQ(s.Dialogs.Seen[0].Caption, "Ошибка");
     // The configuration in hand still describes the station it came from.
     EXPECT_EQ(s.Session->Identity.SerialNumber, serial);

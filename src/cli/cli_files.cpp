@@ -50,9 +50,9 @@ int RunRead(TCliContext& context, const TReadArgs& args) {
     const auto ticks = ParseTableList(args.Tables);
     if (!ticks) return kExitUsage;
     if (const std::string problem = OutputProblem(args.Output); !problem.empty()) {
-        context.Dialogs().Message("Файл " + args.Output + " не может быть создан: " + problem +
-                                      ". АТС не считывалась.",
-                                  "Ошибка");
+        context.Dialogs().Message(
+            "Файл " + args.Output + " не может быть создан: " + problem + ". АТС не считывалась.",
+            "Ошибка");
         return kExitFailure;
     }
     context.Store().TransferFlags = *ticks;
@@ -83,7 +83,8 @@ bool ChooseTablesToWrite(TCliContext& context, const TFileList& file, const TTab
                          bool explicitChoice) {
     TDataStream& store = context.Store();
     if (explicitChoice) {
-        const std::string warning = BlankTablesWarning(BlankTablesForWrite(context.Session(), ticks));
+        const std::string warning =
+            BlankTablesWarning(BlankTablesForWrite(context.Session(), ticks));
         if (!warning.empty())
             context.Dialogs().Message(warning + " Они выбраны в --tables и записываются.",
                                       "Предупреждение");
@@ -115,9 +116,10 @@ int RunWrite(TCliContext& context, const TWriteArgs& args) {
         return kExitFailure;
     }
     if (!ChooseTablesToWrite(context, file, *ticks, !args.Tables.empty())) {
-        context.Dialogs().Message("В файле " + args.Input +
-                                      " нет ни одной из выбранных таблиц, в АТС ничего не записано.",
-                                  "Ошибка");
+        context.Dialogs().Message(
+            "В файле " + args.Input +
+                " нет ни одной из выбранных таблиц, в АТС ничего не записано.",
+            "Ошибка");
         return kExitFailure;
     }
     TTerminalProgress progress(context);

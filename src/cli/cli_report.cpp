@@ -46,8 +46,8 @@ int RunReport(TCliContext& context, const TReportArgs& args) {
     // An existing workbook is replaced only when the user agrees (--yes); anything else under
     // the name is refused by the report itself.
     const TReportRequest request = RequestFor(args);
-    const std::string target =
-        request.ChosenPath.empty() ? ReportFilePath(context.Options().BaseDir, request.Name)
+    const std::string target = request.ChosenPath.empty()
+                                   ? ReportFilePath(context.Options().BaseDir, request.Name)
                                    : request.ChosenPath;
     if (ReportNameProblem(request.Name).empty() || !request.ChosenPath.empty()) {
         if (IsWorkbookFile(target) &&
@@ -60,8 +60,8 @@ int RunReport(TCliContext& context, const TReportArgs& args) {
     TTerminalProgress progress(context);
     std::string path;
     const EReportResult result =
-        MakeConfigurationReport(session, context.Store(), ReportTicksForTables(*tables),
-                                request, progress, context.Dialogs(), &path);
+        MakeConfigurationReport(session, context.Store(), ReportTicksForTables(*tables), request,
+                                progress, context.Dialogs(), &path);
     context.Terminal().EndLine();
     if (result == EReportResult::Refused)
         return std::filesystem::exists(target) ? kExitFailure : kExitUsage;

@@ -1,8 +1,8 @@
 // zarnik-cli commands that talk to the station: info and clock, and the read shared with read.
 
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -58,8 +58,8 @@ std::string DateTimeProblem(const std::string& text, TStationDateTime& t) {
         int* Value;
         const char* Name;
     };
-    const TField fields[] = {{0, 4, &t.Year, "год"},    {5, 2, &t.Month, "месяц"},
-                             {8, 2, &t.Day, "день"},    {11, 2, &t.Hour, "час"},
+    const TField fields[] = {{0, 4, &t.Year, "год"},       {5, 2, &t.Month, "месяц"},
+                             {8, 2, &t.Day, "день"},       {11, 2, &t.Hour, "час"},
                              {14, 2, &t.Minute, "минута"}, {17, 2, &t.Second, "секунда"}};
     for (const TField& f : fields)
         if (!Digits(text, f.At, f.Width, *f.Value))

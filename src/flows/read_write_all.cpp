@@ -156,8 +156,12 @@ struct TSavedIdentity {
 // The identification as it stood before a write identified the station again.
 struct TIdentitySnapshot {
     explicit TIdentitySnapshot(const TMainClass& s)
-        : Buffer(s.IdBuffer), RawLength(s.IdRawLength), DecodedLength(s.IdDecodedLength),
-          Key(s.Key), Identity(s.Identity), VerFlags(s.VerFlags) {}
+        : Buffer(s.IdBuffer),
+          RawLength(s.IdRawLength),
+          DecodedLength(s.IdDecodedLength),
+          Key(s.Key),
+          Identity(s.Identity),
+          VerFlags(s.VerFlags) {}
     void Restore(TMainClass& s) const {
         s.IdBuffer = Buffer;
         s.IdRawLength = RawLength;
@@ -366,9 +370,8 @@ std::string WriteEndedEarlyText(EWriteEnd end, const std::vector<ETable>& chosen
         if (std::find(chosen.begin(), chosen.end(), step.Table) != chosen.end() &&
             std::find(written.begin(), written.end(), step.Table) == written.end())
             missing.push_back(step.Table);
-    std::string text = end == EWriteEnd::PortFailed
-                           ? "Запись в АТС прервана ошибкой COM-порта."
-                           : "Запись в АТС остановлена.";
+    std::string text = end == EWriteEnd::PortFailed ? "Запись в АТС прервана ошибкой COM-порта."
+                                                    : "Запись в АТС остановлена.";
     if (written.empty()) return text + " В АТС ничего не записано: все таблицы в АТС прежние.";
     text += " Записаны в АТС: " + TableCaptions(written) + ".";
     if (missing.empty()) return text + " Все выбранные таблицы записаны.";
