@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/ats_compare.h"
@@ -395,6 +398,36 @@ TEST_F(CliTest, AFileWithoutATableNeverEmptiesItInTheStation) {
     run = Cli(Dir, sim.LinkPath(), {"write", part, "--tables", "lines,doors"});
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_TRUE(Has(run.Err, "нет таблиц: «Таблицы домофонов»")) << run.Err;
+}
+
+// The cable comes out in the middle of a write: the technician is told which tables reached
+// the station and which did not, not only the port's error code.
+TEST_F(CliTest, AWriteCutOffByThePortNamesWhatReachedTheStation) {
+    const std::string file = Dir / "cedar.ats";
+    {
+        test::TSimProcess source({"--model", "Cedar"});
+        ASSERT_EQ(Cli(Dir, source.LinkPath(), {"read", "-o", file}).Code, 0);
+    }
+    test::TSimProcess sim({"--model", "Cedar", "--wire-rate"});
+    TRun run;
+    std::filesystem::remove(Dir / "err.txt");
+    std::thread writer([&] { run = Cli(Dir, sim.LinkPath(), {"write", file}); });
+    // One dot per table: sixteen for the identifying read, then one as each table of the write
+    // starts. The cable comes out as the tenth table of the write begins.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string err = test::ReadBytes(Dir / "err.txt");
+        if (std::count(err.begin(), err.end(), '.') >= 16 + 10) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    sim.Stop();
+    writer.join();
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(Has(run.Err, "Запись в АТС прервана ошибкой COM-порта. Записаны в АТС: "))
+        << run.Err;
+    EXPECT_TRUE(Has(run.Err, "Теперь в АТС часть таблиц новые, часть прежние.")) << run.Err;
+    EXPECT_TRUE(Has(run.Err, "Ошибка COM-порта (код ")) << run.Err;
+    EXPECT_FALSE(Has(run.Out, "Записано"));
 }
 
 // A composition list whose length never comes cannot be read as an empty station.
