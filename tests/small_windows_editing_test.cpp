@@ -63,7 +63,8 @@ TEST(OptionsEditing, AStartDirectoryThatIsGoneStillTakesThePortAndGoesOn) {
 }
 
 TEST(ClockEditing, TheStationClockRunsOnAcrossDaysMonthsAndYears) {
-    EXPECT_EQ(AdvanceStationClock({2013, 7, 3, 12, 0, 5}, 1), (TStationDateTime{2013, 7, 3, 12, 0, 6}));
+    EXPECT_EQ(AdvanceStationClock({2013, 7, 3, 12, 0, 5}, 1),
+              (TStationDateTime{2013, 7, 3, 12, 0, 6}));
     EXPECT_EQ(AdvanceStationClock({2013, 7, 3, 23, 59, 59}, 1),
               (TStationDateTime{2013, 7, 4, 0, 0, 0}));
     EXPECT_EQ(AdvanceStationClock({2024, 2, 28, 23, 59, 59}, 1),

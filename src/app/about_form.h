@@ -11,7 +11,7 @@ namespace zarnik::app {
 
 class TAboutForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAboutForm(QWidget* parent = nullptr);
     // The window shows nothing of the configuration; the context is accepted like every
     // window's.
@@ -19,7 +19,7 @@ public:
         : TAboutForm(parent) {}
     QPushButton* OkButton() const { return Ok; }
 
-private:
+  private:
     QPushButton* Ok;
 };
 

@@ -23,8 +23,12 @@ namespace {
 
 const QString kSetCaption = QStringLiteral("Установить");
 
-QDate DateOf(const TStationDateTime& t) { return QDate(t.Year, t.Month, t.Day); }
-QTime TimeOf(const TStationDateTime& t) { return QTime(t.Hour, t.Minute, t.Second); }
+QDate DateOf(const TStationDateTime& t) {
+    return QDate(t.Year, t.Month, t.Day);
+}
+QTime TimeOf(const TStationDateTime& t) {
+    return QTime(t.Hour, t.Minute, t.Second);
+}
 
 TStationDateTime FromQt(const QDate& d, const QTime& t) {
     return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
@@ -57,8 +61,7 @@ TClockForm::TClockForm(const TAppContext& ctx, bool calendarToday, QWidget* pare
     CalendarView->setSelectedDate(calendarToday ? QDate::currentDate() : DateOf(Station));
     ComputerTime = ValueLabel(QStringLiteral("Время в компьютере"), computerGroup);
     SetFromComputer = CaptionedButton<QPushButton>(kSetCaption, computerGroup);
-    SetFromComputer->setAccessibleDescription(
-        QStringLiteral("Установить в АТС время компьютера"));
+    SetFromComputer->setAccessibleDescription(QStringLiteral("Установить в АТС время компьютера"));
     auto* computerLayout = new QGridLayout(computerGroup);
     computerLayout->addWidget(CalendarView, 0, 0, 1, 2);
     computerLayout->addWidget(ComputerTime, 1, 0);

@@ -17,7 +17,7 @@ namespace zarnik::app {
 
 class TClockForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `calendarToday`: the calendar starts on today's date (the window opened from the menu);
     // otherwise on the station's date, which is what the user was just asked about.
     TClockForm(const TAppContext& ctx, bool calendarToday, QWidget* parent = nullptr);
@@ -33,7 +33,7 @@ public:
     // What the window shows as the station clock.
     const TStationDateTime& ShownStationClock() const { return Station; }
 
-private:
+  private:
     void Tick();
     void ShowClocks();
     void SetToComputerClock();

@@ -52,10 +52,10 @@ void TATSComplectForm::ShowStore() {
     Table->clearContents();
     Table->setRowCount(std::max(kBoardRows, static_cast<int>(rows.size())));
     for (int r = 0; r < Table->rowCount(); ++r) {
-        const auto* row = r < static_cast<int>(rows.size()) ? &rows[static_cast<std::size_t>(r)]
-                                                             : nullptr;
+        const auto* row =
+            r < static_cast<int>(rows.size()) ? &rows[static_cast<std::size_t>(r)] : nullptr;
         for (int c = 0; c < static_cast<int>(kHeadings.size()); ++c) {
-            const QString text = c == 0 ? QString::number(r + 1)
+            const QString text = c == 0           ? QString::number(r + 1)
                                  : row != nullptr ? Qs((*row)[static_cast<std::size_t>(c)])
                                                   : QString();
             auto* item = new QTableWidgetItem(text);

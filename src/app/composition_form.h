@@ -11,14 +11,14 @@ namespace zarnik::app {
 
 class TATSComplectForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TATSComplectForm(const TAppContext& ctx, QWidget* parent = nullptr);
 
     QTableWidget* Grid() const { return Table; }
     // The grid shows the store's composition again.
     void ShowStore();
 
-private:
+  private:
     TAppContext Ctx;
     QTableWidget* Table;
 };

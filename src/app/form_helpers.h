@@ -7,14 +7,19 @@
 #include <QLabel>
 #include <QString>
 #include <QWidget>
-
 #include <string>
 
 namespace zarnik::app {
 
-inline QString Qs(const std::string& utf8) { return QString::fromStdString(utf8); }
-inline QString Qs(const char* utf8) { return QString::fromUtf8(utf8); }
-inline std::string Std(const QString& text) { return text.toStdString(); }
+inline QString Qs(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+inline QString Qs(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+inline std::string Std(const QString& text) {
+    return text.toStdString();
+}
 
 // Screen readers and scripted checks find a control by the caption the user sees.
 template <typename W>

@@ -24,7 +24,9 @@ std::vector<std::string> Candidates(const std::string& startDir) {
 
 }  // namespace
 
-std::string HelpFilePath() { return FindHelpFile(Candidates("")).value_or(""); }
+std::string HelpFilePath() {
+    return FindHelpFile(Candidates("")).value_or("");
+}
 
 void OpenHelp(const std::string& startDir, TUserDialogs& dialogs) {
     const auto path = FindHelpFile(Candidates(startDir));

@@ -11,8 +11,7 @@
 
 namespace zarnik::app {
 
-TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent)
-    : QDialog(parent), Ctx(ctx) {
+TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(parent), Ctx(ctx) {
     setWindowTitle(QStringLiteral("Настройки программы Zarnik"));
 
     auto* group = NamedGroup(QStringLiteral("Установки последовательных портов"), this);

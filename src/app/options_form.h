@@ -13,14 +13,14 @@ namespace zarnik::app {
 
 class TOptionsForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TOptionsForm(const TAppContext& ctx, QWidget* parent = nullptr);
 
     QComboBox* PortList() const { return Ports; }
     QPushButton* AcceptButton() const { return Accept; }
     QLabel* CurrentPortLabel() const { return CurrentPort; }
 
-private:
+  private:
     void AcceptChanges();
 
     TAppContext Ctx;

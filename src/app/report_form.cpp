@@ -118,8 +118,8 @@ void TReportForm::Make() {
     EReportResult result = EReportResult::Failed;
     // The workbook is built on the worker so the bar moves and the window keeps painting.
     const auto job = [&] {
-        result = MakeConfigurationReport(Ctx.S(), Ctx.D(), ticks, request, progress, Ctx.Dlg(),
-                                         &path);
+        result =
+            MakeConfigurationReport(Ctx.S(), Ctx.D(), ticks, request, progress, Ctx.Dlg(), &path);
     };
     if (Ctx.Worker != nullptr)
         Ctx.Worker->Run(job);

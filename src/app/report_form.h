@@ -3,7 +3,6 @@
 // its name, and the report written as a workbook file.
 
 #include <QDialog>
-
 #include <array>
 #include <string>
 
@@ -21,7 +20,7 @@ namespace zarnik::app {
 
 class TReportForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     // The window keeps its ticks and report name while it lives: the main window keeps one
     // and opens it again.
     explicit TReportForm(const TAppContext& ctx, QWidget* parent = nullptr);
@@ -41,7 +40,7 @@ public:
     // The file the last report was written to, or "".
     const std::string& WrittenPath() const { return Written; }
 
-private:
+  private:
     void SetAllTicks(bool on);
     void Make();
 

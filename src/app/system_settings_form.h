@@ -3,7 +3,6 @@
 // times of day at which the station changes between its day and night modes.
 
 #include <QDialog>
-
 #include <array>
 
 #include "app/app_context.h"
@@ -16,7 +15,7 @@ namespace zarnik::app {
 
 class TSystemSettingsForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TSystemSettingsForm(const TAppContext& ctx, QWidget* parent = nullptr);
 
     QCheckBox* Switch(std::size_t i) const { return Switches[i]; }
@@ -28,7 +27,7 @@ public:
     // "Обновление данных": the controls show the store again.
     void ShowStore();
 
-private:
+  private:
     void CommitData();
 
     TAppContext Ctx;

@@ -38,7 +38,7 @@ int StepKey(const QEvent* event) {
 
 // The value column's editor: "+" and "-" step the text being edited instead of being typed.
 class TValueDelegate : public QStyledItemDelegate {
-public:
+  public:
     TValueDelegate(TTimeSettingsForm* form, QObject* parent)
         : QStyledItemDelegate(parent), Form(form) {}
 
@@ -50,17 +50,18 @@ public:
         return editor;
     }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const int direction = StepKey(event);
         auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (direction == 0 || edit == nullptr) return QStyledItemDelegate::eventFilter(watched, event);
+        if (direction == 0 || edit == nullptr)
+            return QStyledItemDelegate::eventFilter(watched, event);
         const auto next = Form->Stepped(edit->property("row").toInt(), edit->text(), direction);
         if (next) edit->setText(*next);
         return true;
     }
 
-private:
+  private:
     TTimeSettingsForm* Form;
 };
 
@@ -129,8 +130,7 @@ TTimeSettingsForm::TTimeSettingsForm(const TAppContext& ctx, QWidget* parent)
     connect(Minus, &QPushButton::clicked, this, [this] { StepCurrentRow(-1); });
     connect(Ok, &QPushButton::clicked, this, &TTimeSettingsForm::CommitData);
     connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Help, &QPushButton::clicked, this,
-            [this] { OpenHelp(Ctx.StartDir, Ctx.Dlg()); });
+    connect(Help, &QPushButton::clicked, this, [this] { OpenHelp(Ctx.StartDir, Ctx.Dlg()); });
 
     ShowStore();
 
@@ -197,7 +197,8 @@ void TTimeSettingsForm::StepCurrentRow(int direction) {
 void TTimeSettingsForm::CommitData() {
     std::vector<TTypedTimer> typed;
     for (int r = 0; r < Table->rowCount(); ++r)
-        typed.push_back({Std(Table->item(r, ColName)->text()), Std(Table->item(r, ColValue)->text())});
+        typed.push_back(
+            {Std(Table->item(r, ColName)->text()), Std(Table->item(r, ColValue)->text())});
     if (CommitTimerValues(Ctx.S(), Ctx.D(), typed, Ctx.Dlg())) accept();
 }
 

@@ -3,7 +3,6 @@
 // by one step at a time with "+" and "-".
 
 #include <QDialog>
-
 #include <vector>
 
 #include "app/app_context.h"
@@ -15,7 +14,7 @@ namespace zarnik::app {
 
 class TTimeSettingsForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TTimeSettingsForm(const TAppContext& ctx, QWidget* parent = nullptr);
 
     enum EColumn { ColName, ColDefault, ColStep, ColValue, ColDescription, ColumnCount };
@@ -35,10 +34,10 @@ public:
     // result, or nullopt when nothing changes.
     std::optional<QString> Stepped(int row, const QString& text, int direction) const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void StepCurrentRow(int direction);
     void CommitData();
 

@@ -16,7 +16,8 @@ std::vector<std::string> HelpFileCandidates(const std::string& installed, const 
             std::filesystem::path(programDir) / ".." / "share" / "zarnik" / kHelpFileName;
         paths.push_back(beside.lexically_normal().string());
     }
-    if (!startDir.empty()) paths.push_back((std::filesystem::path(startDir) / kHelpFileName).string());
+    if (!startDir.empty())
+        paths.push_back((std::filesystem::path(startDir) / kHelpFileName).string());
     return paths;
 }
 

@@ -4,8 +4,7 @@
 
 namespace zarnik {
 
-std::vector<std::string> AvailablePortNames(
-    const std::function<bool(const std::string&)>& exists) {
+std::vector<std::string> AvailablePortNames(const std::function<bool(const std::string&)>& exists) {
     std::vector<std::string> names;
     for (int n = 1; n <= kHighestPortNumber; ++n) {
         std::string name = PortNameFor(static_cast<std::uint8_t>(n));

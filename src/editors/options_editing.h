@@ -15,8 +15,7 @@ namespace zarnik {
 inline constexpr int kHighestPortNumber = 255;
 
 // "COM1".."COM255", each one that `exists` says can be opened now, in number order.
-std::vector<std::string> AvailablePortNames(
-    const std::function<bool(const std::string&)>& exists);
+std::vector<std::string> AvailablePortNames(const std::function<bool(const std::string&)>& exists);
 
 // "Принять изменения": closes the session's port (the main window opens it again for its next
 // exchange), checks the text and, when it names a port, makes it the session's port and writes

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 
@@ -38,7 +37,9 @@ TEST(CompositionForm, ShowsEveryBoardUnderTheFiveHeadings) {
         EXPECT_EQ(grid->item(r, 0)->text(), QString::number(r + 1));
         for (int c = 1; c < 5; ++c) {
             const std::string expected =
-                r < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] : "";
+                r < static_cast<int>(rows.size())
+                    ? rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]
+                    : "";
             EXPECT_EQ(grid->item(r, c)->text().toStdString(), expected) << r << "," << c;
         }
         EXPECT_FALSE(grid->item(r, 1)->data(Qt::AccessibleDescriptionRole).toString().isEmpty());

@@ -50,7 +50,8 @@ TEST(SystemSettingsForm, ShowsTheStoreAndCommitsWhatWasChanged) {
     EXPECT_TRUE(w.Station.Session.Changed(ETable::SystemSettings));
     const TRawSlot& raw = w.Station.Session.Area(ETable::SystemSettings).Slots[0];
     EXPECT_TRUE(raw.Bytes[0] & 0x04);
-    const unsigned unit = w.Station.Session.Identity.TimeUnit == 0 ? 6 : w.Station.Session.Identity.TimeUnit;
+    const unsigned unit =
+        w.Station.Session.Identity.TimeUnit == 0 ? 6 : w.Station.Session.Identity.TimeUnit;
     EXPECT_EQ(raw.Bytes[3] | raw.Bytes[4] << 8, (19 * 3600 + 5) / unit);
     test::ExpectUsableByKeyboardAndReader(form);
 }

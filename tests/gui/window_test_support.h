@@ -17,7 +17,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimeEdit>
-
 #include <memory>
 
 #include "app/app_context.h"
