@@ -4,6 +4,7 @@
 #include "app/bw_list_form.h"
 #include "app/clock_form.h"
 #include "app/composition_form.h"
+#include "app/constructor_form.h"
 #include "app/conference_form.h"
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
@@ -28,7 +29,6 @@ bool Exec(const TAppContext& ctx, QWidget* parent) {
 
 bool WindowPending(ECommand c) {
     switch (c) {
-        case ECommand::CreateFile:
         case ECommand::GroupsLines:
         case ECommand::TrunksBulk:
         case ECommand::ProgramNumbers:
@@ -52,6 +52,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TTimeSettingsForm>(ctx, parent);
         case ECommand::Composition:
             return Exec<TATSComplectForm>(ctx, parent);
+        case ECommand::CreateFile:
+            return Exec<TConstructorForm>(ctx, parent);
         case ECommand::Report:
             return Exec<TReportForm>(ctx, parent);
         case ECommand::GlobalPhoneBook:
