@@ -38,8 +38,8 @@ public:
 
 std::uint64_t ConfigFingerprint(const TMainClass& session) {
     TFnv h;
-    h.AddAll(session.IdBuffer);
-    h.Add16(session.IdRawLength);
+    // The identification is left out: it changes only with a read or a load, which start a
+    // clean configuration anyway, and its clock bytes move whenever the station is asked.
     for (const TRawArea& area : session.Areas) {
         h.Add16(area.Count);
         for (const TRawSlot& slot : area.Slots) {

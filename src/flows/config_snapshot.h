@@ -46,7 +46,7 @@ private:
 
 // A copy of the store that shares nothing it could change: the ports are copied too (the copy's
 // current port is the copy of the original's); the names list, kept on disk, stays shared.
-// A digest of the identification and every table's raw bytes: a configuration whose digest is
+// A digest of every table's raw bytes: a configuration whose digest is
 // unchanged holds no edit (a window's commit that changes nothing re-encodes the same bytes).
 std::uint64_t ConfigFingerprint(const TMainClass& session);
 
