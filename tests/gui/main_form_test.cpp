@@ -428,7 +428,9 @@ TEST(MainWindow, EveryCommandIsNamedAndPendingOnesSayWhy) {
     w.UpdateCommands();
     for (int c = 0; c <= static_cast<int>(ECommand::Help); ++c) {
         QAction* a = w.Action(static_cast<ECommand>(c));
-        if (!a->isEnabled()) EXPECT_FALSE(a->toolTip().isEmpty()) << a->text().toStdString();
+        if (!a->isEnabled()) {
+            EXPECT_FALSE(a->toolTip().isEmpty()) << a->text().toStdString();
+        }
     }
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Zarnik 1.38"));
     for (app::TTablePanel* p : {w.ReadPanel(), w.WritePanel(), w.LoadPanel(), w.SavePanel()})
