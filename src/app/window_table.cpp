@@ -2,10 +2,12 @@
 
 #include "app/about_form.h"
 #include "app/bw_list_form.h"
+#include "app/clearing_form.h"
 #include "app/clock_form.h"
 #include "app/composition_form.h"
-#include "app/constructor_form.h"
 #include "app/conference_form.h"
+#include "app/constructor_form.h"
+#include "app/door_phone_form.h"
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
 #include "app/help.h"
@@ -35,9 +37,7 @@ bool WindowPending(ECommand c) {
         case ECommand::Redirections:
         case ECommand::CrossConnect:
         case ECommand::Loudspeakers:
-        case ECommand::DoorPhones:
         case ECommand::StaButtons:
-        case ECommand::Clearing:
             return true;
         default:
             return false;
@@ -54,6 +54,10 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TATSComplectForm>(ctx, parent);
         case ECommand::CreateFile:
             return Exec<TConstructorForm>(ctx, parent);
+        case ECommand::Clearing:
+            return Exec<TClearingForm>(ctx, parent);
+        case ECommand::DoorPhones:
+            return Exec<TDomofonForm>(ctx, parent);
         case ECommand::Report:
             return Exec<TReportForm>(ctx, parent);
         case ECommand::GlobalPhoneBook:
