@@ -11,6 +11,7 @@
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
 #include "app/help.h"
+#include "app/loudspeaker_form.h"
 #include "app/options_form.h"
 #include "app/report_form.h"
 #include "app/routing_table_form.h"
@@ -36,7 +37,6 @@ bool WindowPending(ECommand c) {
         case ECommand::ProgramNumbers:
         case ECommand::Redirections:
         case ECommand::CrossConnect:
-        case ECommand::Loudspeakers:
         case ECommand::StaButtons:
             return true;
         default:
@@ -58,6 +58,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TClearingForm>(ctx, parent);
         case ECommand::DoorPhones:
             return Exec<TDomofonForm>(ctx, parent);
+        case ECommand::Loudspeakers:
+            return Exec<TGgsForm>(ctx, parent);
         case ECommand::Report:
             return Exec<TReportForm>(ctx, parent);
         case ECommand::GlobalPhoneBook:
