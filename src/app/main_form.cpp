@@ -423,7 +423,9 @@ void TMainForm::OpenWindow(ECommand c) {
             // A new configuration replaces the one in hand.
             if (!ConfirmDiscard()) return;
             if (OpenCommandWindow(c, Ctx, this)) {
-                FillStatusLines();
+                // A built station has no name and no call-accounting buffer, as a file has not.
+                const auto lines = LoadedStatusLines(Ctx.D());
+                for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
                 MarkClean();
             }
             return;
