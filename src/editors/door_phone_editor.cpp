@@ -16,12 +16,6 @@ bool StartsWithDigit(const std::string& text) {
     return !text.empty() && text[0] >= '0' && text[0] <= '9';
 }
 
-// Counts characters, not bytes: the field shows characters.
-std::size_t Utf8Length(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 // Everything a commit may touch, to put back when it is refused.
 struct TDoorPhoneSnapshot {
     TDf Record;
@@ -32,14 +26,9 @@ struct TDoorPhoneSnapshot {
 }  // namespace
 
 std::optional<std::string> NameProblem(const std::string& name) {
-    if (name.find_first_of("\r\n") != std::string::npos)
-        return "Имя не может занимать несколько строк.";
-    if (Cp1251ToUtf8(Utf8ToCp1251(name)) != name)
-        return "В имени есть знаки, которых нет в кодировке Windows-1251. Исправьте имя.";
-    if (Utf8Length(name) > kMaxRecordNameLength)
-        return "Имя длиннее " + std::to_string(kMaxRecordNameLength) +
-               " знаков. Сократите его: длинное имя не будет обрезано.";
-    return std::nullopt;
+    const TNameCheck check = CheckName(name);
+    if (check.Ok()) return std::nullopt;
+    return check.Error;
 }
 
 std::vector<std::string> PortChoices(const TDataStream& store,

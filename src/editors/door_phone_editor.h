@@ -12,6 +12,7 @@
 
 #include "link/main_class.h"
 #include "model/data_stream.h"
+#include "editors/name_rules.h"
 #include "platform/user_dialogs.h"
 
 namespace zarnik {
@@ -21,7 +22,7 @@ inline constexpr const char* kEditErrorCaption = "Ошибка";
 
 // A name must fit one line of its names file, in the file's code page, and this program keeps
 // names to a length the report and the lists can show.
-inline constexpr std::size_t kMaxRecordNameLength = 64;
+inline constexpr std::size_t kMaxRecordNameLength = kMaxNameChars;
 // The message that refuses a name, or nullopt when the name can be stored as typed.
 std::optional<std::string> NameProblem(const std::string& name);
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "editors/constructor_editor.h"
+#include "gui/constructor_test_support.h"
 #include "gui/window_test_support.h"
 
 namespace zarnik {
@@ -29,23 +30,7 @@ struct TConstructorWindow {
     test::TLoadedWindowStation W;
 };
 
-// Double-clicks the board cell of a slot and chooses a board in the drop-down that opens.
-void PutBoard(Form& form, int slot, const QString& board) {
-    QTableWidget* grid = form.SlotGrid();
-    QTableWidgetItem* cell = grid->item(Form::BoardRow, slot);
-    ASSERT_NE(cell, nullptr);
-    grid->scrollToItem(cell);
-    const QPoint at = grid->visualItemRect(cell).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    auto* box = qobject_cast<QComboBox*>(grid->indexWidget(grid->model()->index(Form::BoardRow, slot)));
-    ASSERT_NE(box, nullptr) << "no drop-down over slot " << slot;
-    const int index = box->findText(board);
-    ASSERT_GE(index, 0) << board.toStdString();
-    box->setCurrentIndex(index);
-    Q_EMIT box->activated(index);
-    QApplication::processEvents();
-}
+using test::PutBoard;
 
 QString Board(Form& form, int slot) {
     return form.SlotGrid()->item(Form::BoardRow, slot)->text();

@@ -15,6 +15,7 @@
 #include "app/constructor_form.h"
 #include "app/main_form.h"
 #include "editors/constructor_editor.h"
+#include "gui/constructor_test_support.h"
 #include "support/ats_compare.h"
 #include "support/file_test_helpers.h"
 #include "support/scripted_dialogs.h"
@@ -31,22 +32,7 @@ struct TBuild {
     std::vector<const char*> Boards;
 };
 
-void PutBoard(Form& form, int slot, const QString& board) {
-    QTableWidget* grid = form.SlotGrid();
-    QTableWidgetItem* cell = grid->item(Form::BoardRow, slot);
-    ASSERT_NE(cell, nullptr);
-    grid->scrollToItem(cell);
-    const QPoint at = grid->visualItemRect(cell).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    auto* box = qobject_cast<QComboBox*>(grid->indexWidget(grid->model()->index(Form::BoardRow, slot)));
-    ASSERT_NE(box, nullptr) << "no drop-down over slot " << slot;
-    const int index = box->findText(board);
-    ASSERT_GE(index, 0) << board.toStdString();
-    box->setCurrentIndex(index);
-    Q_EMIT box->activated(index);
-    QApplication::processEvents();
-}
+using test::PutBoard;
 
 class ConstructorRoundTrip : public ::testing::TestWithParam<TBuild> {};
 
