@@ -204,8 +204,9 @@ TEST(Identification, TwoAnswersAgreeOnlyByteForByteAndWithinAClockTick) {
     EXPECT_TRUE(IdentificationsAgree(IdBlock(1000), IdBlock(1003), 20, 17.5));  // as time went
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 20, 17.5));
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000, 0x35), 20));
+    const TIdBlock whole = IdBlock(1000);
     TIdBlock shifted{};
-    std::copy(IdBlock(1000).begin() + 1, IdBlock(1000).end(), shifted.begin());
+    std::copy(whole.begin() + 1, whole.end(), shifted.begin());
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), shifted, 20));
     EXPECT_FALSE(IdentificationsAgree(IdBlock(1000), IdBlock(1000), 8));  // no key came
 }
