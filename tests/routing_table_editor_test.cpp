@@ -8,23 +8,12 @@
 #include "editors/name_rules.h"
 #include "model/port.h"
 #include "platform/text_1251.h"
-#include "support/offline_session.h"
+#include "support/big_station.h"
 
 namespace zarnik {
 namespace {
 
-// A Dogwood of 30 boards: ports 200..499, lines 1..300.
-struct TBigStation : test::TOfflineSession {
-    TBigStation() : TOfflineSession("Dogwood", "24,8") {
-        Store->CompositionCount = 30;
-        for (std::size_t s = 0; s < 30; ++s)
-            Store->Composition[s].BoardType = s == 1 ? "Volga" : "Neva";
-        BuildPorts(*Store);
-        Session.Identity.RoutingTableCount = 12;
-        Session.ConferenceParams = {10, 0, 1, 0, 0};
-        Session.Area(ETable::QuickConferences).Count = 10;
-    }
-};
+using test::TBigStation;
 
 TEST(RoutingTableEditor, ListsCellsAndTheLinesACellMayTake) {
     TBigStation s;
