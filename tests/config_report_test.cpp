@@ -1,6 +1,8 @@
 #include "report/config_report.h"
 
 #include <gtest/gtest.h>
+
+#include "support/tool_paths.h"
 #include <sys/wait.h>
 
 #include <chrono>

@@ -1,6 +1,8 @@
 #include "flows/offline_constructor.h"
 
 #include <gtest/gtest.h>
+
+#include "support/tool_paths.h"
 #include <sys/wait.h>
 
 #include <cstdlib>

@@ -16,9 +16,7 @@
 #include "support/run_program.h"
 #include "support/sim_process.h"
 
-#ifndef ZARNIK_CLI_PATH
-#error "ZARNIK_CLI_PATH must name the zarnik-cli binary"
-#endif
+#include "support/tool_paths.h"
 
 namespace zarnik {
 namespace {

@@ -15,9 +15,7 @@
 #include <thread>
 #include <vector>
 
-#ifndef ZARNIK_SIM_PATH
-#error "ZARNIK_SIM_PATH must name the zarnik-sim binary"
-#endif
+#include "support/tool_paths.h"
 
 namespace zarnik::test {
 
