@@ -336,6 +336,24 @@ constexpr std::array<const char*, 6> kBwSections{
     "4-я секция белого списка", "5-я секция белого списка", "Черный список",
 };
 
+// The door phone's fields: its three switches, then its link port, open code and day and night
+// routing tables.
+constexpr std::array<const char*, 7> kDoorPhoneCaptions{
+    "Разрешение включения замка всем АЛ",
+    "Разрешение отбоя входящего вызова при невозможности его приема",
+    "Использование тонального набора для открывания",
+    "Порт приписки домофона",
+    "Код открывания",
+    "Дневная таблица наведения",
+    "Ночная таблица наведения",
+};
+
+// The loudspeaker channel's switch, then its link port.
+constexpr std::array<const char*, 2> kLoudspeakerCaptions{
+    "Запрет автоматического отключения ГГС",
+    "Порт приписки канала ГГС",
+};
+
 // ---- Sheet 1: heading and composition heads -------------------------------------------------
 
 void FillCompositionSheet(TSheet& sheet, const TReportData& data) {
@@ -583,15 +601,15 @@ void FillDoorPhoneBlock(TSheet& sheet, const TReportData& data, int index, int r
         1, row,
         "Домофон " + std::to_string(index + 1) + " : " + data.Name(&TNamesList::GetDfName, index));
     const std::array<std::pair<const char*, bool>, 3> flags{{
-        {"Разрешение включения замка всем АЛ", df.AllALOpening},
-        {"Разрешение отбоя входящего вызова при невозможности его приема", df.ResetInCall},
-        {"Использование тонального набора для открывания", df.DTMFOpening},
+        {kDoorPhoneCaptions[0], df.AllALOpening},
+        {kDoorPhoneCaptions[1], df.ResetInCall},
+        {kDoorPhoneCaptions[2], df.DTMFOpening},
     }};
     const std::array<std::pair<const char*, const std::string*>, 4> values{{
-        {"Порт приписки домофона", &df.LinkPort},
-        {"Код открывания", &df.OpenCode},
-        {"Дневная таблица наведения", &df.DayTable},
-        {"Ночная таблица наведения", &df.NightTable},
+        {kDoorPhoneCaptions[3], &df.LinkPort},
+        {kDoorPhoneCaptions[4], &df.OpenCode},
+        {kDoorPhoneCaptions[5], &df.DayTable},
+        {kDoorPhoneCaptions[6], &df.NightTable},
     }};
     int r = row + 1;
     for (const auto& [caption, on] : flags) {
@@ -625,9 +643,9 @@ void FillLoudspeakerSheet(TSheet& sheet, const TReportData& data) {
         const int row = 3 + 4 * i;
         sheet.Text(1, row,
                    "ГГС " + std::to_string(i + 1) + " : " + data.Name(&TNamesList::GetGgsName, i));
-        sheet.Text(1, row + 1, "Запрет автоматического отключения ГГС");
+        sheet.Text(1, row + 1, kLoudspeakerCaptions[0]);
         sheet.TextIfAny(2, row + 1, Mark(ggs.AutoOff));
-        sheet.Text(1, row + 2, "Порт приписки канала ГГС");
+        sheet.Text(1, row + 2, kLoudspeakerCaptions[1]);
         sheet.TextIfAny(2, row + 2, Utf8(ggs.LinkPort));
         sheet.Frame(Col("A"), row + 1, Col("B"), row + 2);
     }
@@ -807,6 +825,31 @@ const std::array<const char*, kReportTickCount>& ReportTickCaptions() {
 }
 const std::array<ETable, kReportTickCount>& ReportTickTables() {
     return kTickTables;
+}
+
+std::span<const char* const> ReportLineLegend() {
+    return kLineLegend;
+}
+std::span<const char* const> ReportGroupLegendTail() {
+    return kGroupLegendTail;
+}
+std::span<const int> ReportedLineSettings() {
+    return kReportedSettings;
+}
+std::span<const char* const> ReportTrunkLegend() {
+    return kTrunkLegend;
+}
+std::span<bool TSL::* const> ReportedTrunkSwitches() {
+    return kTrunkSettings;
+}
+std::span<const char* const> ReportBwSections() {
+    return kBwSections;
+}
+std::span<const char* const, 7> ReportDoorPhoneCaptions() {
+    return kDoorPhoneCaptions;
+}
+std::span<const char* const, 2> ReportLoudspeakerCaptions() {
+    return kLoudspeakerCaptions;
 }
 
 TReportTicks ReportTicksForTables(const std::array<bool, kTableCount>& tables) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <chrono>
+#include <span>
 #include <string>
 
 #include "flows/progress.h"
@@ -34,6 +35,24 @@ const std::array<const char*, kReportSheetCount>& ReportSheetNames();
 const std::array<const char*, kReportTickCount>& ReportTickCaptions();
 // The table each check box reports, in the same order.
 const std::array<ETable, kReportTickCount>& ReportTickTables();
+// The captions the report gives the fields, for every other place that names a field.
+// Legend items of the line and group sheets ("2 - Разрешение DTMF набора"): items 1..25 caption
+// the on/off settings of ReportedLineSettings in that order, 26 the priority, 27 the
+// loudspeaker channel, 28 the direct call; the group tail adds items 29..32.
+std::span<const char* const> ReportLineLegend();
+std::span<const char* const> ReportGroupLegendTail();
+std::span<const int> ReportedLineSettings();
+// Legend items 1..25 of the trunk-line sheet: 1..18 caption ReportedTrunkSwitches in that order,
+// then the day and night routing tables, type, long-distance digit, auto-dial, blocked line
+// and name.
+std::span<const char* const> ReportTrunkLegend();
+std::span<bool TSL::* const> ReportedTrunkSwitches();
+// The five white-book sections and the black book.
+std::span<const char* const> ReportBwSections();
+// A door phone: three switches, then link port, open code, day and night routing tables.
+std::span<const char* const, 7> ReportDoorPhoneCaptions();
+// A loudspeaker channel: its switch, then its link port.
+std::span<const char* const, 2> ReportLoudspeakerCaptions();
 // The boxes of the tables chosen by selection index (tables without a sheet choose nothing).
 TReportTicks ReportTicksForTables(const std::array<bool, kTableCount>& tables);
 
