@@ -9,6 +9,7 @@
 
 #include "app/app_context.h"
 #include "app/item_panel.h"
+#include "editors/group_editor.h"
 #include "model/group_record.h"
 
 class QCheckBox;
@@ -18,11 +19,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
-
-namespace zarnik {
-struct TGroupView;
-}
 
 namespace zarnik::app {
 
@@ -42,8 +38,8 @@ class TGroupPanel : public TItemPanel {
     QLineEdit* NameEdit() const { return Name; }
     // The check box of a setting, by the setting's index 0..25 (the order TAL uses).
     QCheckBox* SettingBox(int index) const { return Settings[static_cast<std::size_t>(index)]; }
-    QSpinBox* PriorityEdit() const { return Priority; }
-    QSpinBox* LoudspeakerEdit() const { return Loudspeaker; }
+    QComboBox* PriorityList() const { return Priority; }
+    QComboBox* LoudspeakerList() const { return Loudspeaker; }
     QLineEdit* DirectCallEdit() const { return DirectCall; }
     QComboBox* GroupCallList(int k) const { return CallLines[static_cast<std::size_t>(k)]; }
     QComboBox* InterceptList(int k) const { return Intercepts[static_cast<std::size_t>(k)]; }
@@ -54,11 +50,9 @@ class TGroupPanel : public TItemPanel {
     QPushButton* CommitButton() const { return CommitBtn; }
     QPushButton* CancelButton() const { return CancelBtn; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
-    void BuildTrunkBoxes();
+    // One box per trunk-line port; rebuilt only when the station's trunk-line ports changed.
+    void BuildTrunkBoxes(const std::vector<TGroupTrunk>& trunks);
     void Fill(const TGroupView& view);
     TGroupView Read() const;
 
@@ -67,17 +61,15 @@ class TGroupPanel : public TItemPanel {
     QLabel* Number;
     QLineEdit* Name;
     std::array<QCheckBox*, kAlSettingCount> Settings{};
-    QSpinBox* Priority;
-    QSpinBox* Loudspeaker;
+    QComboBox* Priority;
+    QComboBox* Loudspeaker;
     QLineEdit* DirectCall;
     std::array<QComboBox*, kGroupListEntries> CallLines{};
     std::array<QComboBox*, kGroupListEntries> Intercepts{};
     QComboBox* Day;
     QComboBox* Night;
-    QGroupBox* TrunkGroup;
     QGridLayout* TrunkGrid;
     std::vector<QCheckBox*> Trunks;
-    std::vector<int> TrunkPorts;  // the port number of each box in Trunks
     QPushButton* CommitBtn;
     QPushButton* CancelBtn;
 };
