@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
     RegisterReportCommands(app, body);
     RegisterDumpCommands(app, body);
     RegisterBuildCommands(app, body);
+    RegisterDiffCommands(app, body);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -206,7 +206,7 @@ void TComparer::Identity() {
     Add("", "Модель", Utf8(a.ModelName), Utf8(b.ModelName));
     Add("", "Версия рабочей программы", Utf8(a.Version), Utf8(b.Version));
     Add("", "Заводской номер", Utf8(a.SerialNumber), Utf8(b.SerialNumber));
-    Add("", "Название АТС", Utf8(a.StationName), Utf8(b.StationName));
+    // No station name: a file never keeps one.
     Add("", "Число блоков", std::to_string(a.UnitCount), std::to_string(b.UnitCount));
     Add("", "Число АЛ", std::to_string(a.SubscriberLineCount),
         std::to_string(b.SubscriberLineCount));
@@ -235,13 +235,34 @@ void TComparer::Composition() {
     }
 }
 
+// The kind of port the composition gives. A door phone or a loudspeaker channel attached to a
+// subscriber line comes from those tables, not from the boards, and is compared there.
+std::string PortKind(const TPort& port) {
+    switch (port.Type) {
+        case kPortTypeSubscriber:
+        case kPortTypeAttachedDoorPhone:
+        case kPortTypeAttachedLoudspeaker:
+            return "АЛ";
+        case kPortTypeTrunk:
+            return "СЛ";
+        case kPortTypeSta:
+            return "СТА";
+        case kPortTypeDoorPhone:
+            return "домофон";
+        case kPortTypeEmpty:
+            return "пусто";
+        default:
+            return std::to_string(port.Type);
+    }
+}
+
 void TComparer::Ports() {
     Begin(EDiffPart::Ports, "Порты");
     std::map<int, std::pair<std::string, std::string>> kinds;
     for (const TPortPtr& p : L.Store.Ports)
-        if (p) kinds[p->Number].first = Utf8(p->Kind).empty() ? "пусто" : Utf8(p->Kind);
+        if (p) kinds[p->Number].first = PortKind(*p);
     for (const TPortPtr& p : R.Store.Ports)
-        if (p) kinds[p->Number].second = Utf8(p->Kind).empty() ? "пусто" : Utf8(p->Kind);
+        if (p) kinds[p->Number].second = PortKind(*p);
     for (const auto& [number, kind] : kinds)
         Add("Порт " + std::to_string(number), kPortField,
             kind.first.empty() ? kDiffTableAbsent : kind.first,
