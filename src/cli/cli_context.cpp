@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <iomanip>
+#include <stdexcept>
 
 #include "codecs/table_codec.h"
 #include "flows/status_lines.h"
+#include "link/byte_trace.h"
 #include "platform/text_1251.h"
 
 namespace zarnik::cli {
@@ -14,9 +16,16 @@ TCliContext::TCliContext(const TCliOptions& options) : Opts(options), Dlg(Term, 
 }
 
 TMainClass& TCliContext::Session(bool openPort) {
-    if (!SessionPtr)
-        SessionPtr =
-            std::make_unique<TMainClass>(Dlg, TSessionSetup{Opts.BaseDir, openPort, Opts.Port});
+    if (SessionPtr) return *SessionPtr;
+    SessionPtr =
+        std::make_unique<TMainClass>(Dlg, TSessionSetup{Opts.BaseDir, openPort, Opts.Port});
+    if (!Opts.TraceFile.empty()) {
+        auto trace = std::make_shared<TByteTrace>(Opts.TraceFile);
+        if (!trace->Good())
+            throw std::runtime_error("не удается записать трассировку обмена в " +
+                                     Opts.TraceFile);
+        SessionPtr->Port.SetTrace(std::move(trace));
+    }
     return *SessionPtr;
 }
 

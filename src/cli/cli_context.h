@@ -38,6 +38,7 @@ struct TCliOptions {
     std::string Port;     // COMn or a device path; empty: the options file decides
     bool Yes = false;     // answer OK to every question
     std::string BaseDir;  // working directory ("dat", names, options file)
+    std::string TraceFile;  // non-empty: a hex trace of every byte exchanged with the station
 };
 
 // stderr as the progress dots and the messages share it: a message never starts in the middle

@@ -55,6 +55,9 @@ int main(int argc, char** argv) {
     app.add_option("--port", options.Port, "COMn or a device path (default: Zarnik_M.cfg)");
     app.add_flag("-y,--yes", options.Yes, "answer OK to every question");
     app.add_option("--dir", options.BaseDir, "working directory (default: current)");
+    app.add_option("--trace", options.TraceFile,
+                   "write a timestamped hex trace of every byte exchanged with the station "
+                   "(the file keeps at most the newest 10 MB)");
     app.require_subcommand(1);
     // The global options may also follow the command: "read -o x.ats --yes".
     app.fallthrough();

@@ -1,5 +1,7 @@
 #include "link/comm_port.h"
 
+#include "link/byte_trace.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace zarnik {
 
@@ -360,6 +363,8 @@ void TCommPort::Open(const std::string& name) {
 
 void TCommPort::Close() {
     if (!OpenFlag) return;
+    // Whoever looks at the trace next looks after the exchange: let it hold all of it.
+    if (const auto trace = Trace()) trace->Flush();
     const int fd = Fd;
     // The descriptor is gone after close() even when it reports an error, so it is never
     // closed twice; the port stays marked open until a Close succeeds.
@@ -429,12 +434,25 @@ bool TCommPort::PortExists(const std::string& name) {
     return true;
 }
 
+void TCommPort::SetTrace(std::shared_ptr<TByteTrace> trace) {
+    const std::lock_guard guard(TraceLock);
+    TraceSink = std::move(trace);
+}
+
+std::shared_ptr<TByteTrace> TCommPort::Trace() const {
+    const std::lock_guard guard(TraceLock);
+    return TraceSink;
+}
+
 void TCommPort::WriteByte(std::uint8_t b) {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
     const auto deadline = Clock::now() + milliseconds(kWriteWaitMs);
     for (;;) {
         const ssize_t n = ::write(Fd, &b, 1);
-        if (n == 1) return;
+        if (n == 1) {
+            if (const auto trace = Trace()) trace->Sent(b);
+            return;
+        }
         if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             Raise(kErrWrite, errno);
         }
@@ -482,6 +500,7 @@ std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n, Clock::time_po
         if (events == 0) break;
         const ssize_t r = ::read(Fd, buf + count, n - count);
         if (r > 0) {
+            if (const auto trace = Trace()) trace->Received({buf + count, static_cast<std::size_t>(r)});
             count += static_cast<std::size_t>(r);
             continue;
         }

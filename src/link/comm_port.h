@@ -6,10 +6,14 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 
 namespace zarnik {
+
+class TByteTrace;
 
 // Raised by every failing port operation: Code says which step failed (1..17), LastError is errno.
 class ECommError {
@@ -33,10 +37,14 @@ std::string PortOpenReason(const ECommError& e);
 // one: "<text> Причина: порт занят другой программой." The text itself stays as it is.
 std::string WithPortOpenReason(const std::string& text, const ECommError& e);
 
+// The exchange code (the frame engine) reaches the line only through WriteByte,
+// ReadByteTimeout, PurgeInput and Flush. They are virtual so that a stand-in line (the fuzzing
+// of the frame engine feeds its answers from memory) can take the device's place; the port
+// itself never overrides them.
 class TCommPort {
 public:
     TCommPort();
-    ~TCommPort();
+    virtual ~TCommPort();
     TCommPort(const TCommPort&) = delete;
     TCommPort& operator=(const TCommPort&) = delete;
 
@@ -51,12 +59,17 @@ public:
     void SetStopBits(std::uint8_t stopBits);  // 0 = one, 1 = one and a half, 2 = two
     static bool PortExists(const std::string& name);
 
-    void WriteByte(std::uint8_t b);
+    virtual void WriteByte(std::uint8_t b);
     int ReadByte();                   // 0..255, or -1 after ~250 ms of silence
-    int ReadByteTimeout(unsigned ms); // see comm_port.cpp for the exact waiting rule
+    virtual int ReadByteTimeout(unsigned ms); // see comm_port.cpp for the exact waiting rule
     int ReadBlock(std::span<std::uint8_t> buf);
-    void PurgeInput();
-    void Flush();
+    virtual void PurgeInput();
+    virtual void Flush();
+
+    // Every byte written or read from now on also goes to the trace; null stops tracing. May be
+    // called from another thread while an exchange runs. The trace outlives the open port.
+    void SetTrace(std::shared_ptr<TByteTrace> trace);
+    std::shared_ptr<TByteTrace> Trace() const;
 
     // How long a single ReadByte waits on a silent line.
     static constexpr int ReadWaitMs = 250;
@@ -69,6 +82,8 @@ private:
     std::uint8_t Parity = 0;
     std::uint8_t StopBits = 0;
     int Fd = -1;
+    mutable std::mutex TraceLock;
+    std::shared_ptr<TByteTrace> TraceSink;
     void ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,
                    std::uint8_t oldParity, std::uint8_t oldStop);
     // Reads up to n bytes: waits until `total` for the first, then takes more while they keep
