@@ -18,8 +18,24 @@ using TCommandBody = std::function<int(TCliContext&)>;
 int CheckStationLink(TCliContext& context);
 
 // Identifies the station and reads the tables selected in the store: 0 or an exit code. When
-// `failed` is given it receives the tables whose read failed.
-int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed = nullptr);
+// `failed` is given it receives the tables whose read failed. With `backup`, a read of the
+// whole station is also saved under "dat/auto" (a failed backup is reported, the read stands).
+int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed = nullptr,
+                      bool backup = false);
+
+// The safety nets of a write from the command line.
+struct TCliSafety {
+    bool Backup = true;   // --no-backup switches it off
+    bool Verify = false;  // --verify
+};
+
+// WriteAll with the automatic backup before it and, with Verify, the read back after it; says
+// where the backup went and what the read back found. Returns WriteAll's result, or
+// kWriteNoBackup (nothing was sent, after its message). `verifiedBad` is set when a written
+// table read back differently or could not be read back (after the message naming them).
+int WriteStationForCli(TCliContext& context, TProgress& progress, const TCliSafety& safety,
+                       std::vector<ETable>* failed, std::vector<ETable>* written,
+                       bool& verifiedBad);
 
 // A station of more than one unit is identified, but its tables are never read: 0 for a
 // station of one unit, else kExitFailure after saying so.

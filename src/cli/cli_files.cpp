@@ -9,6 +9,7 @@
 #include "codecs/table_codec.h"
 #include "files/config_flows.h"
 #include "flows/read_write_all.h"
+#include "flows/verified_write.h"
 
 namespace zarnik::cli {
 
@@ -24,11 +25,14 @@ std::string KnownKeys() {
 struct TReadArgs {
     std::string Output;
     std::string Tables;
+    bool NoBackup = false;
 };
 
 struct TWriteArgs {
     std::string Input;
     std::string Tables;
+    bool NoBackup = false;
+    bool Verify = false;
 };
 
 // Why a configuration file cannot be created under `path`, or "" when it can: checked before
@@ -57,7 +61,7 @@ int RunRead(TCliContext& context, const TReadArgs& args) {
     }
     context.Store().TransferFlags = *ticks;
     std::vector<ETable> failed;
-    const int code = ReadStationForCli(context, &failed);
+    const int code = ReadStationForCli(context, &failed, !args.NoBackup);
     if (code != kExitOk) return code;
     if (const int units = RefuseSeveralUnits(context); units != kExitOk) return units;
     // A table that did not come is held cleared; saved, it would clear the station's table on
@@ -127,8 +131,10 @@ int RunWrite(TCliContext& context, const TWriteArgs& args) {
     std::vector<ETable> written;
     const std::vector<ETable> chosen = TablesWriteAllSends(session, context.Store());
     int result = 0;
+    bool verifiedBad = false;
     try {
-        result = WriteAll(session, progress, context.Store(), &failed, &written);
+        result = WriteStationForCli(context, progress, {!args.NoBackup, args.Verify}, &failed,
+                                    &written, verifiedBad);
     } catch (const ECommError&) {
         context.Terminal().EndLine();
         context.Dialogs().Message(WriteEndedEarlyText(EWriteEnd::PortFailed, chosen, written),
@@ -136,9 +142,10 @@ int RunWrite(TCliContext& context, const TWriteArgs& args) {
         throw;
     }
     context.Terminal().EndLine();
+    if (result == kWriteNoBackup) return kExitFailure;
     if (result == 1 && failed.empty()) {
         std::cout << "Записано в АТС: " << args.Input << "\n";
-        return kExitOk;
+        return verifiedBad ? kExitFailure : kExitOk;
     }
     if (result == kWriteOtherStation) return kExitFailure;
     if (!failed.empty())
@@ -202,6 +209,8 @@ void RegisterFileCommands(CLI::App& app, TCommandBody& body) {
     read->footer(kExitCodesHelp);
     read->add_option("-o,--output", readArgs->Output, "configuration file (.ats)")->required();
     read->add_option("--tables", readArgs->Tables, TableListHelp());
+    read->add_flag("--no-backup", readArgs->NoBackup,
+                   "do not keep a copy of a whole-station read under dat/auto");
     read->callback([&body, readArgs] {
         body = [readArgs](TCliContext& context) { return RunRead(context, *readArgs); };
     });
@@ -215,6 +224,10 @@ void RegisterFileCommands(CLI::App& app, TCommandBody& body) {
     write->add_option("--tables", writeArgs->Tables,
                       TableListHelp("comma-separated tables (default: every table the file "
                                     "holds; a chosen table the file lacks is written empty):"));
+    write->add_flag("--no-backup", writeArgs->NoBackup,
+                    "do not read and keep the station's tables under dat/auto before writing");
+    write->add_flag("--verify", writeArgs->Verify,
+                    "read the written tables back and compare them with what was sent");
     write->callback([&body, writeArgs] {
         body = [writeArgs](TCliContext& context) { return RunWrite(context, *writeArgs); };
     });

@@ -9,7 +9,9 @@
 #include "cli/cli_commands.h"
 #include "cli/store_json.h"
 #include "files/config_flows.h"
+#include "flows/auto_backup.h"
 #include "flows/read_write_all.h"
+#include "flows/verified_write.h"
 #include "link/station_clock.h"
 
 namespace zarnik::cli {
@@ -103,7 +105,7 @@ int RunInfo(TCliContext& context, const TInfoArgs& args) {
     }
     context.Store().TransferFlags = ticks;
     std::vector<ETable> failed;
-    const int code = ReadStationForCli(context, &failed);
+    const int code = ReadStationForCli(context, &failed, true);
     if (code != kExitOk) return code;
     TMainClass& session = context.Session();
     TDataStream& store = context.Store();
@@ -175,14 +177,16 @@ void TellClockDifference(TCliContext& context, double seconds) {
         "Предупреждение");
 }
 
-int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed) {
+int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed, bool backup) {
     if (const int link = CheckStationLink(context); link != kExitOk) return link;
     TMainClass& session = context.Session();
     session.ClockDiffers = [&context](TMainClass&, double seconds) {
         TellClockDifference(context, seconds);
     };
     TTerminalProgress progress(context);
-    const int result = ReadAll(session, progress, context.Store(), failed);
+    std::vector<ETable> own;
+    std::vector<ETable>& notRead = failed != nullptr ? *failed : own;
+    const int result = ReadAll(session, progress, context.Store(), &notRead);
     context.Terminal().EndLine();
     if (result == -1) {
         context.Dialogs().Message("Нет связи со станцией.", "");
@@ -197,7 +201,42 @@ int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed) {
         context.Dialogs().Message("Неизвестная ошибка при чтении АТС.", "");
         return kExitFailure;
     }
+    if (backup) {
+        TBackupRecord record;
+        const TBackupOutcome saved = BackUpAfterRead(session, context.Store(), record, notRead);
+        if (saved.Kind == TBackupOutcome::EKind::Saved)
+            std::cerr << "Резервная копия конфигурации АТС: " << saved.Path << "\n";
+        if (saved.Kind == TBackupOutcome::EKind::Failed)
+            context.Dialogs().Message(
+                "Резервная копия конфигурации АТС не сохранена: " + saved.Why + ".",
+                "Предупреждение");
+    }
     return kExitOk;
+}
+
+int WriteStationForCli(TCliContext& context, TProgress& progress, const TCliSafety& safety,
+                       std::vector<ETable>* failed, std::vector<ETable>* written,
+                       bool& verifiedBad) {
+    TMainClass& session = context.Session();
+    TBackupRecord record;  // one command, one program run: nothing was backed up before it
+    TSafeWriteOutcome outcome;
+    const int result = WriteAllSafely(session, progress, context.Store(),
+                                      {safety.Backup, safety.Verify, &record}, outcome, failed,
+                                      written);
+    context.Terminal().EndLine();
+    if (outcome.Backup.Kind == TBackupOutcome::EKind::Saved)
+        std::cerr << "Резервная копия таблиц АТС перед записью: " << outcome.Backup.Path << "\n";
+    if (result == kWriteNoBackup) {
+        context.Dialogs().Message("В АТС ничего не записано.", "Ошибка");
+        return result;
+    }
+    if (const std::string text = VerifyReportText(outcome.Verify); !text.empty()) {
+        context.Dialogs().Message(text, "Ошибка");
+        verifiedBad = true;
+    } else if (outcome.Verify.Ran) {
+        std::cout << "Проверено чтением из АТС: записанные таблицы совпадают с отправленными.\n";
+    }
+    return result;
 }
 
 int RefuseSeveralUnits(TCliContext& context) {

@@ -1,5 +1,8 @@
 #include "model/program_options.h"
 
+#include <array>
+#include <string_view>
+
 #include "platform/file_system.h"
 #include "platform/text_1251.h"
 
@@ -13,6 +16,43 @@ constexpr std::size_t kOptionsSize = 2;
 
 std::string OptionsPath(const std::string& baseDir) {
     return JoinPath(baseDir, ResolveCaseInsensitive(baseDir, kOptionsFileName));
+}
+
+constexpr std::string_view kSwitchSignature = "ZXO";
+constexpr std::size_t kSwitchCount = 3;
+
+// The switch record after the two bytes, or nullopt when `content` has none or a malformed one.
+std::optional<TSafetyOptions> SwitchesOf(const std::string& content) {
+    const std::size_t at = kOptionsSize + kSwitchSignature.size();
+    if (content.size() <= at || content.compare(kOptionsSize, kSwitchSignature.size(),
+                                                kSwitchSignature) != 0)
+        return std::nullopt;
+    const auto count = static_cast<std::uint8_t>(content[at]);
+    if (content.size() != at + 1 + count) return std::nullopt;
+    std::array<bool, kSwitchCount> on{true, true, false};
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto b = static_cast<std::uint8_t>(content[at + 1 + i]);
+        if (b > 1) return std::nullopt;
+        if (i < kSwitchCount) on[i] = b == 1;  // switches of a later program are kept unread
+    }
+    return TSafetyOptions{on[0], on[1], on[2]};
+}
+
+std::string SwitchBytes(const TSafetyOptions& o) {
+    if (o == TSafetyOptions{}) return {};
+    std::string bytes(kSwitchSignature);
+    bytes += static_cast<char>(kSwitchCount);
+    for (const bool b : {o.AutoBackup, o.VerifyWrites, o.TraceExchange})
+        bytes += static_cast<char>(b ? 1 : 0);
+    return bytes;
+}
+
+// The switch record of the file now under `path`: kept when the port number is rewritten.
+std::string KeptSwitches(const std::string& path) {
+    const auto content = ReadWholeFile(path);
+    if (!content) return {};
+    const auto switches = SwitchesOf(*content);
+    return switches ? SwitchBytes(*switches) : std::string();
 }
 
 std::string OptionsBytes(std::uint8_t portNumber, std::uint8_t second) {
@@ -42,7 +82,7 @@ TProgramOptions LoadOrCreateOptions(const std::string& baseDir, TUserDialogs& di
     const std::string path = OptionsPath(baseDir);
     const auto content = ReadWholeFile(path);
     if (!content) return CreateDefaultOptions(path, dialogs);
-    if (content->size() != kOptionsSize) {
+    if (content->size() != kOptionsSize && !SwitchesOf(*content)) {
         dialogs.Message("Ошибочный формат файла(размер!=2).", kErrorCaption);
         return {kPortPrefix, TOptionsSource::Malformed};
     }
@@ -91,10 +131,32 @@ bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialo
     constexpr std::uint8_t kWrittenByWindow = 0;
     const std::string path = OptionsPath(baseDir);
     const bool existed = PathExists(path);
-    if (WriteFileAtomically(path, OptionsBytes(portNumber, kWrittenByWindow))) return true;
+    if (WriteFileAtomically(path,
+                            OptionsBytes(portNumber, kWrittenByWindow) + KeptSwitches(path)))
+        return true;
     dialogs.Message(
         existed ? "Не могу записать в файл конфигурации." : "Не могу создать файл конфигурации.(1)",
         kErrorCaption);
+    return false;
+}
+
+TSafetyOptions LoadSafetyOptions(const std::string& baseDir) {
+    const auto content = ReadWholeFile(OptionsPath(baseDir));
+    if (!content) return {};
+    return SwitchesOf(*content).value_or(TSafetyOptions{});
+}
+
+bool SaveSafetyOptions(const std::string& baseDir, const TSafetyOptions& options,
+                       TUserDialogs& dialogs) {
+    const std::string path = OptionsPath(baseDir);
+    const auto content = ReadWholeFile(path);
+    // The port number and byte 1 stay as they are; a file without them gets the defaults.
+    std::string head = OptionsBytes(1, 1);
+    if (content && content->size() >= kOptionsSize &&
+        (content->size() == kOptionsSize || SwitchesOf(*content)))
+        head = content->substr(0, kOptionsSize);
+    if (WriteFileAtomically(path, head + SwitchBytes(options))) return true;
+    dialogs.Message("Не могу записать в файл конфигурации.", kErrorCaption);
     return false;
 }
 

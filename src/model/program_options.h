@@ -3,6 +3,10 @@
 // the two-byte file "Zarnik_M.cfg" in the start directory: byte 0 is the port number (the port
 // is "COM" + that number), byte 1 has no meaning (1 when the session creates the file, 0 when
 // the options window writes it) and is never read.
+//
+// The safety switches (backups, verified writes, the exchange trace) follow the two bytes only
+// when one of them differs from its default: the signature "ZXO", a count n and n switch bytes
+// (0 or 1). A file holding the defaults stays the two-byte file older programs read.
 
 #include <cstdint>
 #include <optional>
@@ -49,5 +53,23 @@ std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialo
 // is gone, or a failed write, is reported and returns false; the program goes on with the
 // configuration in hand and the window still closes.
 bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialogs& dialogs);
+
+// The switches of the safety nets, kept beside the port number.
+struct TSafetyOptions {
+    bool AutoBackup = true;     // back up the station's tables under "dat/auto"
+    bool VerifyWrites = true;   // read written tables back and compare them
+    bool TraceExchange = false; // write every byte of the exchange to a trace file
+    bool operator==(const TSafetyOptions&) const = default;
+};
+
+// The switches from the options file under `baseDir`; the defaults when the file is missing,
+// has only the two bytes, or carries no well-formed switch record.
+TSafetyOptions LoadSafetyOptions(const std::string& baseDir);
+
+// Writes the switches, keeping the port number (COM1 and the byte 1 when there is no usable
+// file yet). A failed write is reported ("Не могу записать в файл конфигурации.") and returns
+// false.
+bool SaveSafetyOptions(const std::string& baseDir, const TSafetyOptions& options,
+                       TUserDialogs& dialogs);
 
 }  // namespace zarnik

@@ -36,6 +36,9 @@ struct TStationOptions {
     int RefuseAcks = 0;
     std::vector<std::string> SilentFor;
     std::vector<std::string> CorruptFor;
+    std::optional<int> SilentAfter;
+    std::vector<std::string> OversizeFor;
+    std::string VanishIn;
 };
 
 void AddStationOptions(CLI::App& app, TStationOptions& s) {
@@ -96,6 +99,23 @@ void AddFaultOptions(CLI::App& app, TStationOptions& s, TServerOptions& server) 
                    "answer requests of CODE (as for --silent-for) always with a\n"
                    "wrong checksum. Repeatable")
         ->check(kRequestCode);
+    app.add_option("--silent-after", s.SilentAfter,
+                   "answer this many requests (probes included), then nothing more")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--oversize-for", s.OversizeFor,
+                   "answer read requests of CODE (as for --silent-for) with a length\n"
+                   "byte of FF, whatever follows it. Repeatable")
+        ->check(kRequestCode);
+    app.add_option("--vanish-in", s.VanishIn,
+                   "CODE or CODE@N: go away in the middle of the N-th (default first)\n"
+                   "answer to CODE: half of it is sent, then nothing, ever")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return zarnik::sim::ParseVanishSpec(text)
+                           ? std::string()
+                           : std::string("expected CODE or CODE@N, e.g. 4C@3");
+            },
+            "CODE[@N]"));
 }
 
 std::uint8_t UnitBits(int units) {
@@ -128,6 +148,14 @@ void ApplyFaults(const TStationOptions& s, std::uint32_t seed, TSimStation& stat
         station.Faults.SilentFor.insert(*zarnik::sim::ParseRequestKey(code));
     for (const std::string& code : s.CorruptFor)
         station.Faults.CorruptFor.insert(*zarnik::sim::ParseRequestKey(code));
+    station.Faults.SilentAfter = s.SilentAfter;
+    for (const std::string& code : s.OversizeFor)
+        station.Faults.OversizeFor.insert(*zarnik::sim::ParseRequestKey(code));
+    if (!s.VanishIn.empty()) {
+        const auto vanish = *zarnik::sim::ParseVanishSpec(s.VanishIn);
+        station.Faults.VanishIn = vanish.first;
+        station.Faults.VanishAt = vanish.second;
+    }
     station.Faults.Seed = seed;
     station.Reseed();
 }

@@ -82,6 +82,18 @@ std::optional<std::uint16_t> ParseRequestKey(const std::string& text) {
     return static_cast<std::uint16_t>(*code << 8 | *sub);
 }
 
+std::optional<std::pair<std::uint16_t, int>> ParseVanishSpec(const std::string& text) {
+    const auto at = text.find('@');
+    const auto key = ParseRequestKey(text.substr(0, at));
+    if (!key) return std::nullopt;
+    if (at == std::string::npos) return std::make_pair(*key, 1);
+    const std::string count = text.substr(at + 1);
+    int n = 0;
+    const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), n);
+    if (error != std::errc() || end != count.data() + count.size() || n < 1) return std::nullopt;
+    return std::make_pair(*key, n);
+}
+
 int StationDayNumber(int year, int month, int day) {
     static constexpr std::array<int, 12> kMonthDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const int years = year - 1980;
@@ -209,6 +221,15 @@ TSimAnswer TSimStation::Feed(std::uint8_t byte, TSimTime now) {
     }
 
     if (Faults.Silent || Faults.SilentFor.contains(CurrentRequest)) answer.Bytes.clear();
+    if (answer.RequestStart) ++RequestsStarted;
+    if (Faults.SilentAfter && RequestsStarted > *Faults.SilentAfter) answer.Bytes.clear();
+    if (Vanished) {
+        answer.Bytes.clear();
+    } else if (Faults.VanishIn && CurrentRequest == *Faults.VanishIn && !answer.Bytes.empty() &&
+               Counters.Requests[CurrentRequest] >= Faults.VanishAt) {
+        answer.Bytes.resize(std::max<std::size_t>(1, answer.Bytes.size() / 2));
+        Vanished = true;
+    }
     Counters.BytesOut += answer.Bytes.size();
     return answer;
 }
@@ -443,7 +464,9 @@ void TSimStation::AnswerRecord(std::uint8_t number, TBytes& out) {
 void TSimStation::AppendFrame(const TBytes& plain, TBytes& out) {
     // A block that cannot fit one length byte is not answered rather than sent cut short.
     if (plain.size() > kMaxFrame) return;
-    out.push_back(static_cast<std::uint8_t>(plain.size()));
+    out.push_back(Faults.OversizeFor.contains(CurrentRequest)
+                      ? std::uint8_t{0xFF}
+                      : static_cast<std::uint8_t>(plain.size()));
     unsigned sum = 0;
     for (const std::uint8_t b : plain) {
         const std::uint8_t keyed = b ^ Identity.Key;

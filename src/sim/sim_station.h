@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zarnik::sim {
@@ -60,8 +61,20 @@ struct TSimFaults {
     std::set<std::uint16_t> SilentFor;
     // Requests whose read answers always carry a wrong checksum, keyed the same way.
     std::set<std::uint16_t> CorruptFor;
+    // Answers this many requests (the probe included), then never anything again.
+    std::optional<int> SilentAfter;
+    // Requests whose read answers carry a length byte of 0xFF, whatever follows it.
+    std::set<std::uint16_t> OversizeFor;
+    // The station goes away in the middle of its VanishAt-th answer to this request: half the
+    // answer is sent, then nothing, ever.
+    std::optional<std::uint16_t> VanishIn;
+    int VanishAt = 1;
     std::uint32_t Seed = 1;
 };
+
+// "CODE" or "CODE@N" of --vanish-in: the request key and the answer (counted from 1) in which
+// the station goes away; nullopt when malformed.
+std::optional<std::pair<std::uint16_t, int>> ParseVanishSpec(const std::string& text);
 
 // "08", "4C", "40.09", "C0.0A" (hex, an optional 0x before each part) as a request key of
 // TSimStats::Requests; nullopt for anything else. The sub-code form is for 0x40 and 0xC0 only.
@@ -167,6 +180,8 @@ class TSimStation {
     std::uint8_t PendingMode = 0;
     std::optional<TSimTime> LastByte;
     std::uint16_t CurrentRequest = 0;  // the request being taken, for the per-request faults
+    int RequestsStarted = 0;           // for TSimFaults::SilentAfter
+    bool Vanished = false;             // TSimFaults::VanishIn has happened
     TSimStats Counters;
     std::mt19937 Rng;
 
