@@ -12,11 +12,16 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace zarnik::app {
+
+// The auto-dial field's key rule as the grid and the panel apply it: a typed character the
+// station's version does not take is dropped; backspace and keys that type nothing pass.
+bool AutoDialKeyDropped(const QKeyEvent& key, const std::string& version);
 
 class TTrunkLinePanel : public TItemPanel {
     Q_OBJECT
