@@ -17,6 +17,7 @@
 #include "app/routing_table_form.h"
 #include "app/system_settings_form.h"
 #include "app/time_settings_form.h"
+#include "app/trunks_bulk_form.h"
 
 namespace zarnik::app {
 
@@ -33,7 +34,6 @@ bool Exec(const TAppContext& ctx, QWidget* parent) {
 bool WindowPending(ECommand c) {
     switch (c) {
         case ECommand::GroupsLines:
-        case ECommand::TrunksBulk:
         case ECommand::ProgramNumbers:
         case ECommand::Redirections:
         case ECommand::CrossConnect:
@@ -72,6 +72,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Conferences:
             return Exec<TConferenceForm>(ctx, parent);
+        case ECommand::TrunksBulk:
+            return OpenTrunksBulkWindow(ctx, parent);
         case ECommand::Options:
             return Exec<TOptionsForm>(ctx, parent);
         case ECommand::About:
