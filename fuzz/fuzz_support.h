@@ -1,0 +1,80 @@
+#pragma once
+// What the fuzz targets share: a session that asks nobody anything, a scratch folder for the
+// session's "dat", a station of each model, and a way back to a saved state between inputs.
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "flows/config_snapshot.h"
+#include "link/main_class.h"
+#include "model/data_stream.h"
+#include "platform/user_dialogs.h"
+
+namespace zarnik::fuzz {
+
+inline constexpr std::array<const char*, 4> kModels{"Cedar", "Dogwood", "Alder", "Birch"};
+
+// Answers every question with OK and swallows every message, as a user clicking through would.
+class TQuietDialogs : public TUserDialogs {
+public:
+    void Message(const std::string&, const std::string&) override {}
+    TAnswer Question(const std::string&, const std::string&) override { return TAnswer::Ok; }
+    std::optional<std::string> OpenFile(const std::string&, const std::string&,
+                                        const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> SaveFile(const std::string&, const std::string&,
+                                        const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// A temporary folder for the whole run, removed at exit.
+class TScratchFolder {
+public:
+    TScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-fuzz-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        Path = pattern;
+    }
+    ~TScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(Path, ec);
+    }
+    TScratchFolder(const TScratchFolder&) = delete;
+    TScratchFolder& operator=(const TScratchFolder&) = delete;
+    std::string Path;
+};
+
+// A session without a port and its store, with the state they were given once set up, so that
+// every input starts from the same place.
+struct TFuzzSession {
+    explicit TFuzzSession(const std::string& dir)
+        : Session(Dialogs, TSessionSetup{dir, false, ""}),
+          Store(std::make_unique<TDataStream>(dir)) {}
+    void Keep() { Saved = std::make_unique<TConfigSnapshot>(Session, *Store); }
+    void Reset() {
+        Saved->Restore(Session, *Store);
+        Session.Frames.Stats = {};
+    }
+    TQuietDialogs Dialogs;
+    TMainClass Session;
+    std::unique_ptr<TDataStream> Store;
+    std::unique_ptr<TConfigSnapshot> Saved;
+};
+
+// Fails the run loudly: libFuzzer and the replay driver both treat an abort as a finding.
+[[noreturn]] inline void Fail(const char* what) {
+    std::fprintf(stderr, "fuzz check failed: %s\n", what);
+    std::abort();
+}
+
+}  // namespace zarnik::fuzz
