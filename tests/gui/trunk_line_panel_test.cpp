@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -170,6 +171,18 @@ TEST(TrunkLinePanel, FileRoundTripCarriesExactlyTheChangedDigitAndType) {
                                    tables[key][index]["SL_MGDigit"] = newDigit;
                                    tables[key][index]["SL_Type"] = newType;
                                });
+}
+
+TEST(TrunkLinePanel, Screenshot) {
+    const QString dir = qEnvironmentVariable("ZARNIK_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "ZARNIK_SCREENSHOT_DIR is not set";
+    test::TLoadedWindowStation w("Dogwood");
+    w.Station.Store->Names->SetPortName(0, Utf8ToCp1251("Городская 1"));
+    THost host(w.Ctx());
+    host.P->ShowItem(200);
+    QApplication::processEvents();
+    QDir().mkpath(dir);
+    EXPECT_TRUE(host.P->grab().save(QDir(dir).filePath(QStringLiteral("trunk_line_panel.png"))));
 }
 
 }  // namespace
