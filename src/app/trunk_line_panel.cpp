@@ -28,7 +28,8 @@ void FillChoices(QComboBox* box, std::vector<std::string> items, const std::stri
     if (std::find(items.begin(), items.end(), current) == items.end()) items.push_back(current);
     box->clear();
     for (const std::string& item : items) box->addItem(Qs(item));
-    box->setCurrentIndex(static_cast<int>(std::find(items.begin(), items.end(), current) - items.begin()));
+    box->setCurrentIndex(
+        static_cast<int>(std::find(items.begin(), items.end(), current) - items.begin()));
 }
 
 }  // namespace
@@ -54,8 +55,8 @@ TTrunkLinePanel::TTrunkLinePanel(const TAppContext& ctx, QWidget* parent)
     auto* directionsLayout = new QGridLayout(directions);
     for (int i = 0; i < kTrunkSwitches; ++i) {
         const bool setting = i < kSettings;
-        auto* box = CaptionedButton<QCheckBox>(
-            Qs(TrunkColumnCaption(kTrunkFirstSwitchColumn + i)), setting ? settings : directions);
+        auto* box = CaptionedButton<QCheckBox>(Qs(TrunkColumnCaption(kTrunkFirstSwitchColumn + i)),
+                                               setting ? settings : directions);
         Switches[static_cast<std::size_t>(i)] = box;
         if (setting)
             settingsLayout->addWidget(box);
@@ -157,7 +158,8 @@ void TTrunkLinePanel::Fill(const TTrunkLineView& view) {
     const bool pauseKept = PauseAfter8Carried(Ctx.S().Identity.Version);
     for (int i = 0; i < kTrunkSwitches; ++i) {
         if (i == kTrunkPauseColumn - kTrunkFirstSwitchColumn && !pauseKept) continue;
-        Switches[static_cast<std::size_t>(i)]->setChecked(view.Switches[static_cast<std::size_t>(i)]);
+        Switches[static_cast<std::size_t>(i)]->setChecked(
+            view.Switches[static_cast<std::size_t>(i)]);
     }
     if (Shown < 0) {
         for (QComboBox* box : {MGDigit, Type, Day, Night, Block}) box->clear();
@@ -179,7 +181,8 @@ TTrunkLineView TTrunkLinePanel::Values() const {
     const bool pauseKept = PauseAfter8Carried(Ctx.S().Identity.Version);
     for (int i = 0; i < kTrunkSwitches; ++i) {
         if (i == kTrunkPauseColumn - kTrunkFirstSwitchColumn && !pauseKept) continue;
-        v.Switches[static_cast<std::size_t>(i)] = Switches[static_cast<std::size_t>(i)]->isChecked();
+        v.Switches[static_cast<std::size_t>(i)] =
+            Switches[static_cast<std::size_t>(i)]->isChecked();
     }
     v.MGDigit = Std(MGDigit->currentText());
     v.Type = Std(Type->currentText());

@@ -33,8 +33,7 @@ bool OpensEdit(const QKeyEvent* key) {
 
 bool IsChoiceColumn(int column) {
     return column == kTrunkMGDigitColumn || column == kTrunkTypeColumn ||
-           column == kTrunkDayColumn || column == kTrunkNightColumn ||
-           column == kTrunkBlockColumn;
+           column == kTrunkDayColumn || column == kTrunkNightColumn || column == kTrunkBlockColumn;
 }
 
 // The three legends beside the grid and the columns each explains.
@@ -79,14 +78,16 @@ TTrunksBulkForm::TTrunksBulkForm(const TAppContext& ctx, QWidget* parent)
     const int rowsShown = std::clamp(Model.RowCount(), 1, kRowsShown);
     Cells->setFixedWidth(gridWidth + 2 * Cells->frameWidth() +
                          Cells->verticalScrollBar()->sizeHint().width());
-    Cells->setMinimumHeight(2 * Cells->frameWidth() + Cells->horizontalHeader()->sizeHint().height() +
+    Cells->setMinimumHeight(2 * Cells->frameWidth() +
+                            Cells->horizontalHeader()->sizeHint().height() +
                             Cells->verticalHeader()->defaultSectionSize() * rowsShown);
     Cells->installEventFilter(this);
 
     auto* legends = new QVBoxLayout;
     for (std::size_t i = 0; i < kLegends.size(); ++i) {
         auto* list = new QListWidget(this);
-        for (int c = kLegends[i].First; c <= kLegends[i].Last; ++c) list->addItem(Qs(TrunkColumnLegend(c)));
+        for (int c = kLegends[i].First; c <= kLegends[i].Last; ++c)
+            list->addItem(Qs(TrunkColumnLegend(c)));
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -221,14 +222,16 @@ void TTrunksBulkForm::OpenChoices(int row, int column) {
     Choices->setAccessibleName(
         QStringLiteral("Выбор значения: %1").arg(Qs(TrunkColumnCaption(column))));
     const int rows = std::min<int>(static_cast<int>(ChoiceTexts.size()), kChoiceRowsShown);
-    const int listWidth = std::max(TrunkColumnWidth(column),
-                                   fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
-                                       2 * Choices->frameWidth() +
-                                       Choices->verticalScrollBar()->sizeHint().width());
-    Choices->setGeometry(OverCell(
-        row, column, QSize(listWidth, Choices->sizeHintForRow(0) * rows + 2 * Choices->frameWidth())));
+    const int listWidth =
+        std::max(TrunkColumnWidth(column), fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
+                                               2 * Choices->frameWidth() +
+                                               Choices->verticalScrollBar()->sizeHint().width());
+    Choices->setGeometry(
+        OverCell(row, column,
+                 QSize(listWidth, Choices->sizeHintForRow(0) * rows + 2 * Choices->frameWidth())));
     const auto at = std::find(ChoiceTexts.begin(), ChoiceTexts.end(), Model.Cell(row, column));
-    Choices->setCurrentRow(at == ChoiceTexts.end() ? 0 : static_cast<int>(at - ChoiceTexts.begin()));
+    Choices->setCurrentRow(at == ChoiceTexts.end() ? 0
+                                                   : static_cast<int>(at - ChoiceTexts.begin()));
     Choices->show();
     Choices->raise();
     Choices->setFocus();
@@ -236,7 +239,8 @@ void TTrunksBulkForm::OpenChoices(int row, int column) {
 
 void TTrunksBulkForm::Chosen(int index) {
     if (!Choices->isVisible() || index < 0 || index >= static_cast<int>(ChoiceTexts.size())) return;
-    if (Model.Choose(EditRow, EditColumn, ChoiceTexts[static_cast<std::size_t>(index)])) RefreshCells();
+    if (Model.Choose(EditRow, EditColumn, ChoiceTexts[static_cast<std::size_t>(index)]))
+        RefreshCells();
     HideChoices();
 }
 
@@ -257,9 +261,9 @@ void TTrunksBulkForm::OpenAutoDial(int row) {
     // The number on show, selected: typing replaces it, Enter keeps it.
     AutoDial->setText(Qs(Model.Cell(row, kTrunkAutoDialColumn)));
     AutoDial->selectAll();
-    const QSize size(std::max(AutoDialBox->sizeHint().width(),
-                              fontMetrics().horizontalAdvance(caption) + 40),
-                     AutoDialBox->sizeHint().height());
+    const QSize size(
+        std::max(AutoDialBox->sizeHint().width(), fontMetrics().horizontalAdvance(caption) + 40),
+        AutoDialBox->sizeHint().height());
     AutoDialBox->setGeometry(OverCell(row, kTrunkAutoDialColumn, size));
     AutoDialBox->show();
     AutoDialBox->raise();

@@ -16,15 +16,24 @@ namespace {
 
 // Column 1 + index in the record.
 constexpr std::array<bool TSL::*, kTrunkSwitches> kSwitchFields{
-    &TSL::SL_OutgoingCall,      &TSL::SL_AutoOFFSL,
-    &TSL::SL_FAX,               &TSL::SL_TarINCall,
-    &TSL::SL_ToneDial,          &TSL::SL_ReplacementSignal,
-    &TSL::SL_RetreatInCall,     &TSL::SL_DISA,
-    &TSL::SL_NotInterCityTar,   &TSL::SL_OFFDISAForRetreatSignal,
-    &TSL::SL_SignalToSLForDISA, &TSL::SL_ActivePauseAfter8,
-    &TSL::SL_Dir01,             &TSL::SL_Dir02,
-    &TSL::SL_Dir03,             &TSL::SL_Dir04,
-    &TSL::SL_Dir05,             &TSL::SL_Dir9,
+    &TSL::SL_OutgoingCall,
+    &TSL::SL_AutoOFFSL,
+    &TSL::SL_FAX,
+    &TSL::SL_TarINCall,
+    &TSL::SL_ToneDial,
+    &TSL::SL_ReplacementSignal,
+    &TSL::SL_RetreatInCall,
+    &TSL::SL_DISA,
+    &TSL::SL_NotInterCityTar,
+    &TSL::SL_OFFDISAForRetreatSignal,
+    &TSL::SL_SignalToSLForDISA,
+    &TSL::SL_ActivePauseAfter8,
+    &TSL::SL_Dir01,
+    &TSL::SL_Dir02,
+    &TSL::SL_Dir03,
+    &TSL::SL_Dir04,
+    &TSL::SL_Dir05,
+    &TSL::SL_Dir9,
 };
 
 constexpr std::array<const char*, kTrunkColumns> kCaptions{
@@ -230,8 +239,7 @@ bool ApplyTrunkRow(const TTrunkRow& row, TSL& record, const std::string& version
     return true;
 }
 
-EPairing ChooseBlockPartner(std::vector<TTrunkPartner>& lines, int port, int partner,
-                            int* holder) {
+EPairing ChooseBlockPartner(std::vector<TTrunkPartner>& lines, int port, int partner, int* holder) {
     TTrunkPartner* line = LineOf(lines, port);
     if (line == nullptr) return EPairing::Unchanged;
     if (partner < 0) {
@@ -267,9 +275,9 @@ void TTrunkGrid::Load(const TMainClass& session, const TDataStream& store) {
     Ports = TrunkPorts(session, store);
     Rows.clear();
     for (int port : Ports)
-        Rows.push_back(TrunkRowOf(
-            store.TrunkLines[static_cast<std::size_t>(TrunkRecordIndex(session, port))], port,
-            Version));
+        Rows.push_back(
+            TrunkRowOf(store.TrunkLines[static_cast<std::size_t>(TrunkRecordIndex(session, port))],
+                       port, Version));
 }
 
 bool TTrunkGrid::Toggle(int row, int column) {
@@ -287,7 +295,8 @@ bool TTrunkGrid::Choose(int row, int column, const std::string& entry) {
         case kTrunkTypeColumn:
         case kTrunkDayColumn:
         case kTrunkNightColumn: {
-            std::string& cell = Rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+            std::string& cell =
+                Rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
             if (cell == entry) return false;
             cell = entry;
             return true;
@@ -353,7 +362,8 @@ TTrunkLineView TrunkLineView(const TMainClass& session, const TDataStream& store
     if (index < 0) return view;
     const TSL& record = store.TrunkLines[static_cast<std::size_t>(index)];
     const TTrunkRow row = TrunkRowOf(record, port, session.Identity.Version);
-    for (int i = 0; i < kTrunkSwitches; ++i) view.Switches[static_cast<std::size_t>(i)] = TrunkSwitch(record, i);
+    for (int i = 0; i < kTrunkSwitches; ++i)
+        view.Switches[static_cast<std::size_t>(i)] = TrunkSwitch(record, i);
     view.MGDigit = row[kTrunkMGDigitColumn];
     view.Type = row[kTrunkTypeColumn];
     view.AutoDial = row[kTrunkAutoDialColumn];
@@ -365,8 +375,8 @@ TTrunkLineView TrunkLineView(const TMainClass& session, const TDataStream& store
     return view;
 }
 
-bool CommitTrunkLine(TMainClass& session, TDataStream& store, int port,
-                     const TTrunkLineView& view, TUserDialogs& dialogs) {
+bool CommitTrunkLine(TMainClass& session, TDataStream& store, int port, const TTrunkLineView& view,
+                     TUserDialogs& dialogs) {
     const int index = TrunkRecordIndex(session, port);
     const TPortPtr p = FindPort(store, port);
     if (index < 0 || !p || p->Type != kPortTypeTrunk) return false;
@@ -407,7 +417,8 @@ bool CommitTrunkLine(TMainClass& session, TDataStream& store, int port,
     std::vector<TTrunkPartner> lines;
     for (int other : ports)
         lines.push_back(
-            {other, store.TrunkLines[static_cast<std::size_t>(TrunkRecordIndex(session, other))].SL_Block});
+            {other, store.TrunkLines[static_cast<std::size_t>(TrunkRecordIndex(session, other))]
+                        .SL_Block});
     if (*partner != stored.SL_Block) {
         int holder = -1;
         switch (ChooseBlockPartner(lines, port, *partner, &holder)) {
@@ -417,10 +428,11 @@ bool CommitTrunkLine(TMainClass& session, TDataStream& store, int port,
                                 kEditErrorCaption);
                 return false;
             case EPairing::Unchanged:
-                dialogs.Message(*partner == port
-                                    ? "СЛ не может быть сблокирована сама с собой. Данные не внесены."
-                                    : kBadInputMessage,
-                                kEditErrorCaption);
+                dialogs.Message(
+                    *partner == port
+                        ? "СЛ не может быть сблокирована сама с собой. Данные не внесены."
+                        : kBadInputMessage,
+                    kEditErrorCaption);
                 return false;
             default:
                 break;

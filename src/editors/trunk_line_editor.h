@@ -150,8 +150,8 @@ TTrunkLineView TrunkLineView(const TMainClass& session, const TDataStream& store
 // "Внести данные" of the panel: the record, the partner's record by the pairing rule, the name
 // into the names list, and the trunk line table encoded. A refused name, auto-dial number,
 // partner or value shows its message and changes nothing; false then.
-bool CommitTrunkLine(TMainClass& session, TDataStream& store, int port,
-                     const TTrunkLineView& view, TUserDialogs& dialogs);
+bool CommitTrunkLine(TMainClass& session, TDataStream& store, int port, const TTrunkLineView& view,
+                     TUserDialogs& dialogs);
 
 // Whether the station has a trunk line to show; without one the grid is not opened.
 bool HasTrunkLines(const TMainClass& session, const TDataStream& store);

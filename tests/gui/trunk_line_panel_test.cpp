@@ -39,8 +39,8 @@ struct THost {
 };
 
 TSL& Record(test::TLoadedWindowStation& w, int port) {
-    return w.Station.Store->TrunkLines[static_cast<std::size_t>(
-        TrunkRecordIndex(w.Station.Session, port))];
+    return w.Station.Store
+        ->TrunkLines[static_cast<std::size_t>(TrunkRecordIndex(w.Station.Session, port))];
 }
 
 // A click on the box's mark, where a user clicks.

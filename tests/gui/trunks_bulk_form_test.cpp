@@ -48,8 +48,8 @@ void ChooseWithKeys(Form& form, int row, int column, const QString& entry) {
 }
 
 TSL& Record(test::TLoadedWindowStation& w, int port) {
-    return w.Station.Store->TrunkLines[static_cast<std::size_t>(
-        TrunkRecordIndex(w.Station.Session, port))];
+    return w.Station.Store
+        ->TrunkLines[static_cast<std::size_t>(TrunkRecordIndex(w.Station.Session, port))];
 }
 
 TEST(TrunksBulkForm, ShowsEveryTrunkLineTogglesChoosesAndPairsBlockedLines) {
@@ -174,15 +174,15 @@ TEST(TrunksBulkForm, FileRoundTripCarriesExactlyTheChangedSwitchAndPartner) {
     EXPECT_FALSE(form.isVisible());
     test::SavedFile(session, *w.Station.Store, dir + "/after.ats");
     const std::string key = FindCodec(ETable::TrunkLines)->Key;
-    test::ExpectOnlyThisChange(dir + "/before.ats", dir + "/after.ats", ETable::TrunkLines,
-                               [&](nlohmann::json& tables) {
-                                   const auto at = [&](int row) {
-                                       return TrunkRecordIndex(session, ports[static_cast<std::size_t>(row)]);
-                                   };
-                                   tables[key][at(2)]["SL_Dir9"] = !dir9;
-                                   tables[key][at(0)]["SL_Block"] = -1;
-                                   tables[key][at(1)]["SL_Block"] = -1;
-                               });
+    test::ExpectOnlyThisChange(
+        dir + "/before.ats", dir + "/after.ats", ETable::TrunkLines, [&](nlohmann::json& tables) {
+            const auto at = [&](int row) {
+                return TrunkRecordIndex(session, ports[static_cast<std::size_t>(row)]);
+            };
+            tables[key][at(2)]["SL_Dir9"] = !dir9;
+            tables[key][at(0)]["SL_Block"] = -1;
+            tables[key][at(1)]["SL_Block"] = -1;
+        });
 }
 
 TEST(TrunksBulkForm, Screenshot) {
