@@ -85,6 +85,7 @@ void TMainForm::BuildMenus() {
     AddCommand(files, ECommand::WriteStation, QStringLiteral("Записать в АТС"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     AddCommand(files, ECommand::Report, QStringLiteral("Выдать отчет о конфигурации в файл"));
+    AddCommand(files, ECommand::CompareFile, QStringLiteral("Сравнить с файлом..."));
     files->addSeparator();
     AddCommand(files, ECommand::Exit, QStringLiteral("Выход"))->setShortcut(QKeySequence::Quit);
 

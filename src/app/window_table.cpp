@@ -7,6 +7,7 @@
 #include "app/composition_form.h"
 #include "app/conference_form.h"
 #include "app/constructor_form.h"
+#include "app/diff_form.h"
 #include "app/door_phone_form.h"
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
@@ -72,6 +73,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Conferences:
             return Exec<TConferenceForm>(ctx, parent);
+        case ECommand::CompareFile:
+            return CompareWithFile(ctx, parent);
         case ECommand::TrunksBulk:
             return OpenTrunksBulkWindow(ctx, parent);
         case ECommand::Options:

@@ -1,0 +1,52 @@
+#pragma once
+// "Сравнение с файлом": what differs between the configuration in hand and a configuration
+// file, in a tree of tables, records and fields with the value on each side, and the list
+// saved as text.
+
+#include <QDialog>
+#include <string>
+
+#include "app/app_context.h"
+#include "flows/config_diff.h"
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace zarnik::app {
+
+class TDiffForm : public QDialog {
+    Q_OBJECT
+  public:
+    // `fileName` is the file the configuration in hand was compared with.
+    TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileName,
+              QWidget* parent = nullptr);
+
+    QTreeWidget* Tree() const { return Differences; }
+    QLabel* Summary() const { return SummaryText; }
+    QPushButton* ExportButton() const { return Export; }
+    QPushButton* CloseButton() const { return Close; }
+    const TConfigDiff& Diff() const { return Compared; }
+
+    // The differences as the exported text shows them.
+    std::string Text() const;
+
+  private:
+    void Fill();
+    void SaveText();
+
+    TAppContext Ctx;
+    TConfigDiff Compared;
+    std::string FileName;
+    QLabel* SummaryText;
+    QTreeWidget* Differences;
+    QPushButton* Export;
+    QPushButton* Close;
+};
+
+// "Сравнить с файлом...": asks for a configuration file, loads it beside the configuration in
+// hand and shows what differs. False when the user cancelled or the file could not be loaded
+// (its message has been shown).
+bool CompareWithFile(const TAppContext& ctx, QWidget* parent);
+
+}  // namespace zarnik::app
