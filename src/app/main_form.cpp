@@ -20,9 +20,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "editors/options_editing.h"
 #include "flows/config_snapshot.h"
 #include "flows/read_write_all.h"
 #include "flows/status_lines.h"
+#include "flows/verified_write.h"
+#include "model/program_options.h"
 #include "platform/file_system.h"
 
 namespace zarnik::app {
@@ -237,6 +240,12 @@ void TMainForm::Start() {
         return;
     }
     Session->Frames.CancelFlag = Worker.CancelFlag();
+    // The exchange trace switched on in the options window runs from the start.
+    if (LoadSafetyOptions(Session->BaseDir).TraceExchange &&
+        !ApplyTraceSwitch(*Session, true, Session->BaseDir))
+        Ctx.Dlg().Message("Не могу создать файл трассировки " + TraceFilePath(Session->BaseDir) +
+                              ".",
+                          "Ошибка");
     Session->OpenClockWindow = [this](TMainClass&) {
         // Asked by the read on the worker: the window opens on the window thread.
         if (QThread::currentThread() == thread())
@@ -312,6 +321,7 @@ void TMainForm::StartupRead() {
     Session->DataPresent = true;
     FillStatusLines();
     MarkClean();
+    SaveReadBackup();
     UpdateCommands();
 }
 
@@ -319,7 +329,7 @@ std::optional<int> TMainForm::ReadStation(TProgress& progress) {
     const TConfigSnapshot before(*Session, Ctx.D());
     int result = 0;
     try {
-        Worker.Run([&] { result = ReadAll(*Session, progress, Ctx.D()); });
+        Worker.Run([&] { result = ReadAll(*Session, progress, Ctx.D(), &ReadFailed); });
         return result;
     } catch (const ECancelled&) {
         before.Restore(*Session, Ctx.D());
@@ -334,6 +344,14 @@ std::optional<int> TMainForm::ReadStation(TProgress& progress) {
         ShowPortFailure("Нет связи со станцией.", e);
     }
     return std::nullopt;
+}
+
+void TMainForm::SaveReadBackup() {
+    if (!LoadSafetyOptions(Session->BaseDir).AutoBackup) return;
+    const TBackupOutcome saved = BackUpAfterRead(*Session, Ctx.D(), Backups, ReadFailed);
+    if (saved.Kind == TBackupOutcome::EKind::Failed)
+        Ctx.Dlg().Message("Резервная копия конфигурации АТС не сохранена: " + saved.Why + ".",
+                          "Предупреждение");
 }
 
 void TMainForm::ShowPortFailure(const std::string& message, const ECommError& e) {
@@ -541,6 +559,7 @@ void TMainForm::OnRead() {
     Session->DataPresent = true;
     FillStatusLines();
     MarkClean();
+    SaveReadBackup();
     HidePanels();
 }
 
@@ -581,10 +600,14 @@ void TMainForm::OnWrite() {
     int result = 0;
     EWriteEnd end = EWriteEnd::Completed;
     bool stoppedBeforeTables = false;
+    const TSafetyOptions options = LoadSafetyOptions(Session->BaseDir);
+    TSafeWriteOutcome safety;
     try {
         Worker.Run([&] {
             chosen = TablesWriteAllSends(*Session, Ctx.D());
-            result = WriteAll(*Session, progress, Ctx.D(), &failed, &written);
+            result = WriteAllSafely(*Session, progress, Ctx.D(),
+                                    {options.AutoBackup, options.VerifyWrites, &Backups}, safety,
+                                    &failed, &written);
         });
         if (result == kWriteCancelled) end = EWriteEnd::Cancelled;
     } catch (const ECommError&) {
@@ -608,6 +631,12 @@ void TMainForm::OnWrite() {
         WritePnl->SetStatus(Q(text));
         return;
     }
+    if (result == kWriteNoBackup) {
+        WritePnl->SetStatus(QStringLiteral("Запись не выполнена: нет резервной копии таблиц АТС."));
+        return;
+    }
+    const std::string verifyText = VerifyReportText(safety.Verify);
+    if (!verifyText.empty()) Ctx.Dlg().Message(verifyText, "Ошибка");
     if (result == kWriteOtherStation) {
         // Its message has been shown; nothing was sent.
         WritePnl->SetStatus(QStringLiteral("Запись не выполнена: на линии другая АТС."));
@@ -617,6 +646,12 @@ void TMainForm::OnWrite() {
         Ctx.Dlg().Message("Нет связи с АТС", "Ошибка");
         WritePnl->SetStatus(QStringLiteral("Запись не выполнена полностью."));
         HidePanels();
+        return;
+    }
+    if (!verifyText.empty()) {
+        // What did not read back as sent stays ticked for the next try.
+        WritePnl->SetTicks(TicksFromChangeFlags(*Session));
+        WritePnl->SetStatus(Q(verifyText));
         return;
     }
     const bool anyChanged = std::any_of(kAllTables.begin(), kAllTables.end(),

@@ -20,6 +20,7 @@
 #include "app/table_panel.h"
 #include "editors/main_window_rules.h"
 #include "files/file_list.h"
+#include "flows/auto_backup.h"
 
 namespace zarnik::app {
 
@@ -100,6 +101,9 @@ private:
     bool SaveEverything();
     void MarkClean();
 
+    // The safety nets around reads and writes: backups under "dat/auto", verified writes.
+    void SaveReadBackup();
+
     void FillStatusLines();
     void RefreshSummary();
     void ShowPortName();
@@ -116,6 +120,8 @@ private:
     TAppContext Ctx;
     bool Started = false;
     std::uint64_t CleanFingerprint = 0;
+    TBackupRecord Backups;            // what this run has backed up, station by station
+    std::vector<ETable> ReadFailed;  // tables the last read did not get
 
     std::map<ECommand, QAction*> Actions;
     std::map<ECommand, QAction*> ToolActions;

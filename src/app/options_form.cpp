@@ -1,5 +1,6 @@
 #include "app/options_form.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
@@ -52,12 +53,36 @@ TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(pa
     grid->addWidget(Accept, 2, 1, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
 
+    // The safety nets: on unless the technician switched them off.
+    const TSafetyOptions safety = LoadSafetyOptions(Ctx.StartDir);
+    auto* nets = NamedGroup(QStringLiteral("Защита конфигурации АТС"), this);
+    auto* netsLayout = new QVBoxLayout(nets);
+    Backup = new QCheckBox(
+        QStringLiteral("Резервные копии в dat/auto (при чтении всей АТС и перед записью)"), nets);
+    Verify = new QCheckBox(QStringLiteral("Проверять запись чтением из АТС"), nets);
+    Trace = new QCheckBox(QStringLiteral("Трассировка обмена (файл %1 в папке программы)")
+                              .arg(QString::fromUtf8(kTraceFileName)),
+                          nets);
+    for (QCheckBox* box : {Backup, Verify, Trace}) {
+        box->setAccessibleName(box->text());
+        netsLayout->addWidget(box);
+    }
+    Backup->setChecked(safety.AutoBackup);
+    Verify->setChecked(safety.VerifyWrites);
+    Trace->setChecked(safety.TraceExchange);
+    Kept = safety;
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+    layout->addWidget(nets);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // The port and its button first, as the window always had them; the switches after.
     setTabOrder(Ports, Accept);
     setTabOrder(Accept, CurrentPort);
+    setTabOrder(CurrentPort, Backup);
+    setTabOrder(Backup, Verify);
+    setTabOrder(Verify, Trace);
     Ports->setFocus();
 
     connect(Accept, &QPushButton::clicked, this, &TOptionsForm::AcceptChanges);
@@ -67,8 +92,15 @@ void TOptionsForm::AcceptChanges() {
     if (Ctx.Session == nullptr) return;
     const QString chosen = Ports->currentText();
     CurrentPort->setText(chosen);
-    const auto taken = AcceptPortChoice(Ctx.S(), Std(chosen), Ctx.StartDir, Ctx.Dlg());
+    TSafetyOptions safety = Kept;
+    safety.AutoBackup = Backup->isChecked();
+    safety.VerifyWrites = Verify->isChecked();
+    safety.TraceExchange = Trace->isChecked();
+    const auto taken = AcceptOptions(Ctx.S(), Std(chosen), safety, Ctx.StartDir, Ctx.Dlg());
     if (!taken) return;
+    if (!ApplyTraceSwitch(Ctx.S(), safety.TraceExchange, Ctx.StartDir))
+        Ctx.Dlg().Message("Не могу создать файл трассировки " + TraceFilePath(Ctx.StartDir) + ".",
+                          "Ошибка");
     CurrentPort->setText(Qs(*taken));
     accept();
 }

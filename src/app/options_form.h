@@ -4,7 +4,9 @@
 #include <QDialog>
 
 #include "app/app_context.h"
+#include "model/program_options.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -19,6 +21,9 @@ class TOptionsForm : public QDialog {
     QComboBox* PortList() const { return Ports; }
     QPushButton* AcceptButton() const { return Accept; }
     QLabel* CurrentPortLabel() const { return CurrentPort; }
+    QCheckBox* BackupBox() const { return Backup; }
+    QCheckBox* VerifyBox() const { return Verify; }
+    QCheckBox* TraceBox() const { return Trace; }
 
   private:
     void AcceptChanges();
@@ -27,6 +32,10 @@ class TOptionsForm : public QDialog {
     QLabel* CurrentPort;
     QComboBox* Ports;
     QPushButton* Accept;
+    QCheckBox* Backup;
+    QCheckBox* Verify;
+    QCheckBox* Trace;
+    TSafetyOptions Kept;  // as the window found them
 };
 
 }  // namespace zarnik::app

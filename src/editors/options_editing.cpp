@@ -1,6 +1,8 @@
 #include "editors/options_editing.h"
 
+#include "link/byte_trace.h"
 #include "model/program_options.h"
+#include "platform/file_system.h"
 
 namespace zarnik {
 
@@ -27,6 +29,33 @@ std::optional<std::string> AcceptPortChoice(TMainClass& session, const std::stri
     session.PortName = PortNameFor(*number);
     SaveOptions(startDir, *number, dialogs);
     return session.PortName;
+}
+
+std::string TraceFilePath(const std::string& baseDir) {
+    return JoinPath(baseDir, kTraceFileName);
+}
+
+bool ApplyTraceSwitch(TMainClass& session, bool on, const std::string& baseDir) {
+    if (!on) {
+        session.Port.SetTrace(nullptr);
+        return true;
+    }
+    if (session.Port.Trace()) return true;
+    auto trace = std::make_shared<TByteTrace>(TraceFilePath(baseDir));
+    if (!trace->Good()) return false;
+    session.Port.SetTrace(std::move(trace));
+    return true;
+}
+
+std::optional<std::string> AcceptOptions(TMainClass& session, const std::string& text,
+                                         const TSafetyOptions& safety, const std::string& startDir,
+                                         TUserDialogs& dialogs) {
+    std::optional<std::string> taken = AcceptPortChoice(session, text, startDir, dialogs);
+    if (!taken) return taken;
+    // A base directory that is gone has been reported by the port's save already.
+    if (LoadSafetyOptions(startDir) != safety && DirectoryExists(startDir))
+        SaveSafetyOptions(startDir, safety, dialogs);
+    return taken;
 }
 
 }  // namespace zarnik

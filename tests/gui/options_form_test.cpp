@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +13,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "editors/options_editing.h"
 #include "gui/window_test_support.h"
+#include "link/byte_trace.h"
+#include "model/program_options.h"
 #include "support/offline_session.h"
 #include "support/pty_station.h"
 
@@ -136,6 +140,61 @@ TEST(OptionsForm, AStartDirectoryThatIsGoneIsReportedAndTheWindowCloses) {
     QTest::mouseClick(form.AcceptButton(), Qt::LeftButton);
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(w.Offline.Session.PortName, "COM3");
+    EXPECT_TRUE(w.Dialogs.AllSeen());
+}
+
+}  // namespace
+}  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// The safety switches: shown as the options file holds them, written beside the port number
+// only when changed, and the trace switch starts and stops the trace of the session's port.
+TEST(OptionsForm, SafetySwitchesAreShownWrittenAndTheTraceFollowsItsSwitch) {
+    TOptionsWindow w;
+    EXPECT_TRUE(w.Form->BackupBox()->isChecked());
+    EXPECT_TRUE(w.Form->VerifyBox()->isChecked());
+    EXPECT_FALSE(w.Form->TraceBox()->isChecked());
+
+    w.Form->PortList()->setCurrentIndex(0);
+    w.Form->VerifyBox()->setChecked(false);
+    w.Form->TraceBox()->setChecked(true);
+    QTest::mouseClick(w.Form->AcceptButton(), Qt::LeftButton);
+    EXPECT_EQ(w.Form->result(), QDialog::Accepted);
+    EXPECT_EQ(FileBytes(w.OptionsFile()), std::string("\x03\x00ZXO\x03\x01\x00\x01", 9));
+    const TSafetyOptions read = LoadSafetyOptions(w.Offline.Dir.Path);
+    EXPECT_TRUE(read.AutoBackup);
+    EXPECT_FALSE(read.VerifyWrites);
+    EXPECT_TRUE(read.TraceExchange);
+    ASSERT_NE(w.Offline.Session.Port.Trace(), nullptr);
+    EXPECT_EQ(w.Offline.Session.Port.Trace()->Path(), TraceFilePath(w.Offline.Dir.Path));
+    EXPECT_TRUE(std::filesystem::exists(w.Offline.Dir.Path + "/zarnik_trace.txt"));
+
+    // A second window starts from what the file holds; back to the defaults, the file is the
+    // two bytes an older program reads, and the trace stops.
+    app::TOptionsForm again(w.Ctx());
+    again.show();
+    EXPECT_FALSE(again.VerifyBox()->isChecked());
+    EXPECT_TRUE(again.TraceBox()->isChecked());
+    again.PortList()->setCurrentIndex(0);
+    again.VerifyBox()->setChecked(true);
+    again.TraceBox()->setChecked(false);
+    QTest::mouseClick(again.AcceptButton(), Qt::LeftButton);
+    EXPECT_EQ(FileBytes(w.OptionsFile()), std::string("\x03\x00", 2));
+    EXPECT_EQ(w.Offline.Session.Port.Trace(), nullptr);
+    EXPECT_TRUE(w.Dialogs.AllSeen());
+}
+
+// A refused port text writes no switch either.
+TEST(OptionsForm, ARefusedPortKeepsTheSwitchesUnwritten) {
+    TOptionsWindow w;
+    w.Form->BackupBox()->setChecked(false);
+    w.Choose("com3");
+    w.Dialogs.ExpectMessage("Некорректный номер СОм-порта.");
+    QTest::mouseClick(w.Form->AcceptButton(), Qt::LeftButton);
+    EXPECT_FALSE(std::filesystem::exists(w.OptionsFile()));
+    EXPECT_TRUE(LoadSafetyOptions(w.Offline.Dir.Path).AutoBackup);
     EXPECT_TRUE(w.Dialogs.AllSeen());
 }
 
