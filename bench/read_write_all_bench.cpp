@@ -29,6 +29,7 @@
 #include "flows/progress.h"
 #include "flows/read_write_all.h"
 #include "flows/station_status.h"
+#include "flows/verified_write.h"
 #include "link/main_class.h"
 #include "model/data_stream.h"
 #include "model/port.h"
@@ -429,7 +430,9 @@ void LoadAsFromFile(const TSimStation& full, TMainClass& session, TDataStream& s
     store.TransferFlags.fill(true);
 }
 
-void WriteAllRuns(benchmark::State& state) {
+// With `verify` the write reads every table it wrote back and compares it (no backup first:
+// the cost measured is the read back's alone).
+void WriteRuns(benchmark::State& state, bool verify) {
     const bool paced = state.range(0) != 0;
     TBenchSetup& setup = Setup();
     std::vector<TRunFigures> runs;
@@ -449,11 +452,16 @@ void WriteAllRuns(benchmark::State& state) {
             LoadAsFromFile(setup.Full, session, store);
             CountPauses(session, figures);
             TCountingProgress progress;
+            TBackupRecord record;
+            TSafeWriteOutcome outcome;
             const auto start = Clock::now();
-            result = WriteAll(session, progress, store);
+            result = WriteAllSafely(session, progress, store, {false, verify, &record}, outcome);
             figures.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
-            figures.FailedAttempts = session.Frames.Stats.WriteFailures;
+            figures.FailedAttempts =
+                session.Frames.Stats.WriteFailures + session.Frames.Stats.ReadFailures;
             messages = dialogs.Seen;
+            if (verify && (!outcome.Verify.Ran || !outcome.Verify.AllSame()))
+                messages.push_back("read back: " + VerifyReportText(outcome.Verify));
         }
         if (served.Stop() != 0) messages.push_back("the simulated station failed");
         figures.Bytes = Exchanged(station) - before;
@@ -461,7 +469,14 @@ void WriteAllRuns(benchmark::State& state) {
             messages.push_back("the station does not hold the configuration that was written");
         if (!Accept(state, figures, result, messages, paced, runs)) return;
     }
-    Report(state, runs, "write-all", paced);
+    Report(state, runs, verify ? "verified write-all" : "write-all", paced);
+}
+
+void WriteAllRuns(benchmark::State& state) {
+    WriteRuns(state, false);
+}
+void VerifiedWriteAllRuns(benchmark::State& state) {
+    WriteRuns(state, true);
 }
 
 // A port or a simulator that fails ends the benchmark with the reason, not the whole program.
@@ -481,6 +496,9 @@ void BM_ReadAllFullDogwood(benchmark::State& state) {
 }
 void BM_WriteAllFullDogwood(benchmark::State& state) {
     Guarded(state, WriteAllRuns);
+}
+void BM_VerifiedWriteAllFullDogwood(benchmark::State& state) {
+    Guarded(state, VerifiedWriteAllRuns);
 }
 
 // Two paced runs of each take about 25 s; the unpaced run shows the program's own share.
@@ -506,6 +524,13 @@ BENCHMARK(BM_WriteAllFullDogwood)
     ->ArgName("paced")
     ->Arg(0)
     ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+// The write above followed by the read back of every table it wrote.
+BENCHMARK(BM_VerifiedWriteAllFullDogwood)
+    ->ArgName("paced")
+    ->Arg(1)
+    ->Iterations(2)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
 
