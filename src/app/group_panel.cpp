@@ -86,7 +86,6 @@ TGroupPanel::TGroupPanel(const TAppContext& ctx, QWidget* parent) : TItemPanel(p
     DirectCall = new QLineEdit(digits);
     DirectCall->setValidator(new TRuleValidator(
         [](std::string_view text) { return GroupDirectCallValid(std::string(text)); }, DirectCall));
-    DirectCall->setMaxLength(4);
     auto* digitLayout = new QFormLayout(digits);
     digitLayout->addRow(BuddyLabel(Qs(kGroupPriorityCaption), Priority, digits), Priority);
     digitLayout->addRow(BuddyLabel(Qs(kGroupLoudspeakerCaption), Loudspeaker, digits), Loudspeaker);
