@@ -11,6 +11,7 @@
 #include "app/door_phone_form.h"
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
+#include "app/groups_lines_form.h"
 #include "app/help.h"
 #include "app/loudspeaker_form.h"
 #include "app/options_form.h"
@@ -34,7 +35,6 @@ bool Exec(const TAppContext& ctx, QWidget* parent) {
 
 bool WindowPending(ECommand c) {
     switch (c) {
-        case ECommand::GroupsLines:
         case ECommand::ProgramNumbers:
         case ECommand::Redirections:
         case ECommand::CrossConnect:
@@ -73,6 +73,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Conferences:
             return Exec<TConferenceForm>(ctx, parent);
+        case ECommand::GroupsLines:
+            return Exec<TGroupsLinesForm>(ctx, parent);
         case ECommand::CompareFile:
             return CompareWithFile(ctx, parent);
         case ECommand::TrunksBulk:
