@@ -6,9 +6,9 @@
 // capacity plus one, and that many bytes. Slots the input does not reach stay as the
 // station had them.
 //
-// Checks, besides the sanitizers: a table record the program packs unpacks again and packs to
-// the same bytes (a save then a load loses nothing), and a second decode and encode of what an
-// encode gave changes nothing (reading back what was written is no edit).
+// Checks, besides the sanitizers: a second decode and encode of what an encode gave changes
+// nothing (reading back what was written is no edit), and a table record the program packs
+// unpacks again and packs to the same bytes (a save then a load loses nothing).
 
 #include <cstddef>
 #include <cstdint>
@@ -112,15 +112,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FillArea(session.Area(codec.Table), in);
 
     codec.Decode(session, store);
-    codec.Encode(session, store);
-    const auto encoded = SlotBytes(session.Area(codec.Table));
+    // An encode may refuse what the store holds (a number too long for the station); the table
+    // then stays as it was, which is no encoded image to compare with.
+    if (codec.Encode(session, store) >= 0) {
+        const auto encoded = SlotBytes(session.Area(codec.Table));
+        codec.Decode(session, store);
+        codec.Encode(session, store);
+        if (SlotBytes(session.Area(codec.Table)) != encoded)
+            fuzz::Fail("decoding and encoding what an encode gave changed the table");
+    }
     const std::vector<std::uint8_t> record = codec.Pack(session);
     if (!codec.Unpack(session, record)) fuzz::Fail("a packed table does not unpack");
     if (codec.Pack(session) != record) fuzz::Fail("pack, unpack, pack changed the record");
-
-    codec.Decode(session, store);
-    codec.Encode(session, store);
-    if (SlotBytes(session.Area(codec.Table)) != encoded)
-        fuzz::Fail("decoding and encoding what an encode gave changed the table");
     return 0;
 }
