@@ -17,6 +17,7 @@
 #include "app/options_form.h"
 #include "app/report_form.h"
 #include "app/routing_table_form.h"
+#include "app/sta_buttons_form.h"
 #include "app/system_settings_form.h"
 #include "app/time_settings_form.h"
 #include "app/trunks_bulk_form.h"
@@ -38,7 +39,6 @@ bool WindowPending(ECommand c) {
         case ECommand::ProgramNumbers:
         case ECommand::Redirections:
         case ECommand::CrossConnect:
-        case ECommand::StaButtons:
             return true;
         default:
             return false;
@@ -73,6 +73,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Conferences:
             return Exec<TConferenceForm>(ctx, parent);
+        case ECommand::StaButtons:
+            return TStaButtonsForm::Open(ctx, parent);
         case ECommand::GroupsLines:
             return Exec<TGroupsLinesForm>(ctx, parent);
         case ECommand::CompareFile:
