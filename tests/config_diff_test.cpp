@@ -122,8 +122,8 @@ std::vector<TEditCase> EditCases() {
          "Установки АЛ", PortOfLine(1), "Разрешение включения режима \"Не беспокоить\"", "да",
          "как в группе (да)"},
         {"a trunk line's auto-dial", ETable::TrunkLines,
-         [](TLoadedStation& s, bool right) { s.Store->TrunkLines[0].SL_AutoDial = right ? "8495" : "123"; },
-         "Установка СЛ", PortOfTrunk(0), "Автонабор", "123", "8495"},
+         [](TLoadedStation& s, bool right) { s.Store->TrunkLines[1].SL_AutoDial = right ? "8495" : "123"; },
+         "Установка СЛ", PortOfTrunk(1), "Автонабор", "123", "8495"},
         {"a group's direct call", ETable::Groups,
          [](TLoadedStation& s, bool right) { s.Store->Groups[2].GR_DirectCall = right ? "56" : "55"; },
          "Установки групп", "Группа 12", "Прямой вызов", "55", "56"},
@@ -224,10 +224,10 @@ TEST(ConfigDiffEdits, EachEditIsExactlyOneDifferenceNamedAsTheWindowsNameIt) {
 TEST(ConfigDiffEdits, BytesNoFieldExplainsAreCountedAndTablesComeInPanelOrder) {
     TLoadedStation left("Dogwood");
     TLoadedStation right("Dogwood");
-    TRawSlot& flash = right.Session.Area(ETable::Flash).Slots.at(0);
-    ASSERT_GE(flash.Length, 3);
-    flash.Bytes[0] ^= 0xFF;
-    flash.Bytes[2] ^= 0x01;
+    const std::vector<std::uint8_t> bytes{0x10, 0x20, 0x30, 0x40, 0x50};
+    ASSERT_TRUE(left.Session.Area(ETable::Flash).Slots.at(0).Assign(bytes));
+    ASSERT_TRUE(right.Session.Area(ETable::Flash).Slots.at(0).Assign(
+        std::vector<std::uint8_t>{0xEF, 0x20, 0x31, 0x40, 0x50}));
     right.Store->Groups[0].GR_Priority ^= 1;  // groups come before flash on the panels
     right.Store->TimeSettings.Values[0] += 1.0f;  // timers come last but one
     const TConfigDiff diff = Compare(left, right);

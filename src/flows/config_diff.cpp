@@ -487,12 +487,12 @@ void TComparer::GroupPhoneBooks() {
 }
 
 void TComparer::ProgramNumbers() {
-    // Program numbers live on the ports of subscriber lines and system phones.
+    // Program numbers live on the line ports, as the table carries them: one entry per port
+    // that has a line, whatever its kind.
     std::map<int, std::pair<std::optional<std::string>, std::optional<std::string>>> numbers;
     const auto collect = [&numbers](const TDataStream& store, bool left) {
         for (const TPortPtr& p : store.Ports) {
-            if (!p || !p->AlData || (p->Type != kPortTypeSubscriber && p->Type != kPortTypeSta))
-                continue;
+            if (!p || !p->AlData || !IsLinePort(*p)) continue;
             auto& slot = numbers[p->Number];
             (left ? slot.first : slot.second) = Utf8(p->AlData->AL_PrgNum);
         }
