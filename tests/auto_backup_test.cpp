@@ -14,6 +14,9 @@
 #include "sim/builtin_stations.h"
 #include "support/file_test_helpers.h"
 #include "support/live_station.h"
+#include "support/run_program.h"
+#include "support/sim_process.h"
+#include "support/tool_paths.h"
 
 namespace zarnik {
 namespace {
@@ -205,6 +208,47 @@ TEST(AutoBackupBeforeWrite, AFailedBackupAsksAndCancelSendsNothing) {
     EXPECT_FALSE(rig.S().Changed(ETable::SystemSettings));
     EXPECT_EQ(rig.Live.With([](sim::TSimStation& st) { return st.Stats().WritesAccepted; }),
               acceptedBefore + 1);
+}
+
+// The command line: a whole read leaves its copy, a write keeps the station's tables first
+// (unless --no-backup) and with --verify says that what was read back matched.
+TEST(AutoBackupCli, ReadAndWriteKeepCopiesAndWriteVerifyReadsBack) {
+    test::TScratchDir dir;
+    test::TSimProcess sim({"--model", "Cedar", "--serial", "6105"});
+    const auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {ZARNIK_CLI_PATH, "--port", sim.LinkPath(), "--dir", dir.Path});
+        return test::RunProgram(args);
+    };
+    const std::string autoDir = dir / "dat/auto";
+    test::TProgramRun run = cli({"read", "-o", dir / "a.ats"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    ASSERT_EQ(AutoBackupsOf(autoDir, "6105").size(), 1u);
+    EXPECT_NE(run.Output.find("Резервная копия конфигурации АТС: " + autoDir + "/6105_"),
+              std::string::npos)
+        << run.Output;
+    // A read of part of the station, or with --no-backup, keeps nothing.
+    ASSERT_EQ(cli({"--yes", "read", "-o", dir / "a.ats", "--tables", "lines"}).ExitCode, 0);
+    ASSERT_EQ(cli({"--yes", "read", "-o", dir / "b.ats", "--no-backup"}).ExitCode, 0);
+    EXPECT_EQ(AutoBackupsOf(autoDir, "6105").size(), 1u);
+
+    run = cli({"write", dir / "b.ats", "--verify"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_NE(run.Output.find("Резервная копия таблиц АТС перед записью: "), std::string::npos)
+        << run.Output;
+    EXPECT_NE(run.Output.find("Проверено чтением из АТС: записанные таблицы совпадают с "
+                              "отправленными."),
+              std::string::npos)
+        << run.Output;
+    const auto kept = AutoBackupsOf(autoDir, "6105");
+    ASSERT_EQ(kept.size(), 2u);
+    // The copy before the write holds what the station held, which is what b.ats was read
+    // from: the same table records (the header's clock moves on).
+    EXPECT_EQ(test::ReadBytes(kept[1]).substr(200), test::ReadBytes(dir / "b.ats").substr(200));
+
+    run = cli({"write", dir / "b.ats", "--no-backup"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.Output.find("Проверено"), std::string::npos) << run.Output;
+    EXPECT_EQ(AutoBackupsOf(autoDir, "6105").size(), 2u);
 }
 
 }  // namespace
