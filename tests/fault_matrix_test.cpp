@@ -8,7 +8,11 @@
 #include <chrono>
 #include <filesystem>
 
+#include "flows/config_snapshot.h"
+#include "flows/read_write_all.h"
+#include "link/station_clock.h"
 #include "support/file_test_helpers.h"
+#include "support/sim_session.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
 #include "support/tool_paths.h"
@@ -174,6 +178,62 @@ INSTANTIATE_TEST_SUITE_P(Cli, FaultMatrix, testing::ValuesIn(Cases()),
                          [](const testing::TestParamInfo<TFaultCase>& info) {
                              return std::string(info.param.Name);
                          });
+
+// The flows themselves, on a line gone silent after a good read: each gives up within its
+// link checks and leaves the configuration in hand exactly as it was.
+class FaultMatrixFlows : public testing::Test {
+  protected:
+    void SetUp() override {
+        Good.Store->TransferFlags.fill(true);
+        TCountingProgress progress;
+        ASSERT_EQ(ReadAll(*Good.Session, progress, *Good.Store), 1);
+        Good.Session->SetChanged(ETable::Groups);
+        Before = ConfigFingerprint(*Good.Session);
+        Changed = Good.Session->ChangeFlags;
+        Good.Connect(Silent.LinkPath());
+        Good.Dialogs.Seen.clear();
+        Start = std::chrono::steady_clock::now();
+    }
+    double Seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+    }
+    void ExpectNothingChanged() {
+        EXPECT_EQ(ConfigFingerprint(*Good.Session), Before);
+        EXPECT_EQ(Good.Session->ChangeFlags, Changed);
+        EXPECT_TRUE(Good.Session->Identified);
+    }
+    test::TSimSession Good{{"--model", "Cedar"}};
+    test::TSimProcess Silent{{"--model", "Cedar", "--silent"}};
+    std::uint64_t Before = 0;
+    std::array<bool, kTableCount> Changed{};
+    std::chrono::steady_clock::time_point Start;
+};
+
+TEST_F(FaultMatrixFlows, ReadAllOnASilentLineEndsWithNoLinkAndKeepsTheStore) {
+    const std::string storeBefore = Good.Store->Model + Good.Store->SerialText;
+    TCountingProgress progress;
+    EXPECT_EQ(ReadAll(*Good.Session, progress, *Good.Store), -1);
+    EXPECT_LE(Seconds(), 18.0);  // three link checks of five probes each, and their pauses
+    ExpectNothingChanged();
+    EXPECT_EQ(Good.Store->Model + Good.Store->SerialText, storeBefore);
+    EXPECT_TRUE(Good.Dialogs.Seen.empty());
+}
+
+TEST_F(FaultMatrixFlows, WriteAllOnASilentLineSendsNothingAndKeepsTheChangeFlags) {
+    TCountingProgress progress;
+    std::vector<ETable> failed;
+    std::vector<ETable> written;
+    EXPECT_EQ(WriteAll(*Good.Session, progress, *Good.Store, &failed, &written), -1);
+    EXPECT_LE(Seconds(), 8.0);
+    EXPECT_TRUE(written.empty());
+    ExpectNothingChanged();
+}
+
+TEST_F(FaultMatrixFlows, ClockOnASilentLineGivesUpAfterTheLinkCheck) {
+    EXPECT_FALSE(SetStationClock(*Good.Session, TStationDateTime{2030, 1, 2, 3, 4, 5}));
+    EXPECT_LE(Seconds(), 8.0);
+    ExpectNothingChanged();
+}
 
 }  // namespace
 }  // namespace zarnik
