@@ -107,6 +107,14 @@ void EncodeDirectCall(const std::string& number, std::uint8_t& low, std::uint8_t
     if (number.size() > 5) return;
     if (number.size() < 5) {
         PackShortNumber(number, low, high);
+        // Packed from the left, a number starting "0B" or "0C" would begin with a marker byte
+        // and come back as "002..." or "003...". Such numbers come only from the station (the
+        // keys give digits), which sent them behind a filler nibble: put the filler back.
+        if ((high == kMarker002 || high == kMarker003) && number.size() < 4) {
+            const unsigned shifted = (unsigned{high} << 8 | low) >> 4;
+            high = static_cast<std::uint8_t>(shifted >> 8);
+            low = static_cast<std::uint8_t>(shifted & 0xFF);
+        }
         return;
     }
     if (number[2] == '2') high = kMarker002;
