@@ -8,6 +8,7 @@
 #include "app/conference_form.h"
 #include "app/constructor_form.h"
 #include "app/diff_form.h"
+#include "app/cross_connect_form.h"
 #include "app/door_phone_form.h"
 #include "app/global_phone_book_form.h"
 #include "app/group_phone_book_form.h"
@@ -38,7 +39,6 @@ bool WindowPending(ECommand c) {
     switch (c) {
         case ECommand::ProgramNumbers:
         case ECommand::Redirections:
-        case ECommand::CrossConnect:
             return true;
         default:
             return false;
@@ -73,6 +73,8 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Conferences:
             return Exec<TConferenceForm>(ctx, parent);
+        case ECommand::CrossConnect:
+            return Exec<TCrossConnectForm>(ctx, parent);
         case ECommand::StaButtons:
             return TStaButtonsForm::Open(ctx, parent);
         case ECommand::GroupsLines:
