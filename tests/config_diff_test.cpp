@@ -360,7 +360,13 @@ TEST_F(ConfigDiffCli, ExitCodesTextAndJson) {
     FindCodec(ETable::TrunkLines)->Encode(edited.Session, *edited.Store);
     const std::string b = WriteFile(Dir, "b.ats", test::SavedBytes(edited.Session));
 
-    TCliRun run = Cli(Dir, {"diff", a, a});
+    TCliRun run = Cli(Dir, {"diff", "--help"});
+    EXPECT_EQ(run.Code, 0);
+    for (const char* line : {"  0  the configurations are equal", "  1  they differ",
+                             "  2  bad arguments, or a file that cannot be loaded"})
+        EXPECT_NE(run.Out.find(line), std::string::npos) << line << "\n" << run.Out;
+
+    run = Cli(Dir, {"diff", a, a});
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(run.Out, "Сравнение: " + a + " | " + a + "\nКонфигурации совпадают.\n");
 

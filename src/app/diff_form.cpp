@@ -39,7 +39,10 @@ QTreeWidgetItem* FieldRow(const TDiffItem& item) {
     const std::string field = item.ByteCount > 0
                                   ? item.Field + " (" + std::to_string(item.ByteCount) + " байт)"
                                   : item.Field;
-    return new QTreeWidgetItem(QStringList{Qs(field), Qs(item.Left), Qs(item.Right)});
+    if (item.ByteCount > 0) return new QTreeWidgetItem(QStringList{Qs(field)});
+    // An empty value is shown as a dash, as the saved list shows it.
+    const auto shown = [](const std::string& v) { return Qs(v.empty() ? "—" : v); };
+    return new QTreeWidgetItem(QStringList{Qs(field), shown(item.Left), shown(item.Right)});
 }
 
 }  // namespace
