@@ -91,7 +91,8 @@ TEST(StaButtonEditor, MeaningsNameLinesTrunkLinesDirectionsAndConferences) {
     EXPECT_EQ(ButtonMeaning(store, port), "АЛ " + port + " (Касса)");
     EXPECT_EQ(ButtonMeaning(store, "SL2" + std::to_string(trunk->Number).substr(1)),
               "СЛ " + std::to_string(trunk->Number));
-    EXPECT_EQ(ButtonMeaning(store, "SL399"), "СЛ 399: нет в АТС");
+    EXPECT_EQ(ButtonMeaning(store, "SL399"), "СЛ 399");
+    EXPECT_EQ(ButtonMeaning(store, "399"), "Порт 399");
     EXPECT_EQ(ButtonMeaning(store, "9"), "Направление 9");
     EXPECT_EQ(ButtonMeaning(store, "02"), "Направление 02");
     EXPECT_EQ(ButtonMeaning(store, "Conf3"), "Конференция 3");

@@ -112,8 +112,9 @@ std::vector<TGroupChoice> GroupCallChoices(const TDataStream& store, int current
     for (const TPortPtr& port : store.Ports) {
         if (!port || port->Type != kPortTypeSubscriber) continue;
         const std::string name = store.Names ? store.Names->GetPortName(port->Line - 1) : "";
-        choices.push_back(
-            {std::to_string(port->Number) + " (" + Cp1251ToUtf8(name) + ")", port->Number});
+        std::string text = std::to_string(port->Number);
+        if (!name.empty()) text += " (" + Cp1251ToUtf8(name) + ")";
+        choices.push_back({text, port->Number});
     }
     KeepCurrent(choices, currentPort);
     return choices;

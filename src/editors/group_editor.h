@@ -35,7 +35,8 @@ struct TGroupChoice {
     bool operator==(const TGroupChoice&) const = default;
 };
 
-// The empty entry, then every subscriber-line port as "<port> (<line name>)". A current port
+// The empty entry, then every subscriber-line port as "<port> (<line name>)", or the bare port
+// number for a line without a name. A current port
 // the list would not hold gets an entry of its own, so that showing and committing keep it.
 std::vector<TGroupChoice> GroupCallChoices(const TDataStream& store, int currentPort);
 // The empty entry, then the groups 10 to 29 as "<number>  <name>" (and a stored number outside

@@ -60,7 +60,7 @@ const TPort* PortNumbered(const TDataStream& store, int number) {
 std::string PortMeaning(const TDataStream& store, int number) {
     const std::string n = std::to_string(number);
     const TPort* port = PortNumbered(store, number);
-    if (port == nullptr) return "Порт " + n + ": нет в АТС";
+    if (port == nullptr) return "Порт " + n;
     switch (port->Type) {
         case kPortTypeSubscriber:
             return WithName("АЛ " + n, PortName(store, *port));
@@ -79,10 +79,9 @@ std::string PortMeaning(const TDataStream& store, int number) {
 }
 
 std::string TrunkMeaning(const TDataStream& store, int number) {
-    const std::string n = std::to_string(number);
     const TPort* port = PortNumbered(store, number);
-    if (port == nullptr || port->Type != kPortTypeTrunk) return "СЛ " + n + ": нет в АТС";
-    return WithName("СЛ " + n, PortName(store, *port));
+    const std::string name = port && port->Type == kPortTypeTrunk ? PortName(store, *port) : "";
+    return WithName("СЛ " + std::to_string(number), name);
 }
 
 std::string ProgramNumberMeaning(const TDataStream& store, const std::string& code) {
