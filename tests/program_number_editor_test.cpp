@@ -61,8 +61,10 @@ TEST(ProgramNumberEditor, KeysStartWithOneTakeFourDigitsAndRefuseAnotherLinesNum
     EXPECT_FALSE(editor.Pending());
     EXPECT_FALSE(editor.Key(row, "", 'a', s.Window).Passed);
     EXPECT_FALSE(editor.Key(row, "", '\r', s.Window).Passed);
+    editor.SetNumber(s.EmptyRow(editor, 1), "1");  // a lone 1 elsewhere stops no number
     TPrgNumKey k = editor.Key(row, "", '1', s.Window);
     EXPECT_TRUE(k.Passed);
+    EXPECT_FALSE(k.Duplicate);
     EXPECT_TRUE(editor.Pending());
     k = editor.Key(row, k.Text, '5', s.Window);
     EXPECT_EQ(k.Text, "15");

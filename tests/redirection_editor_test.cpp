@@ -130,6 +130,7 @@ TEST(RedirectionEditor, CommitKeepsShownAndTypedTargetsClearsEmptiedCellsAndEnco
     record(sta) = {0, d->Number, 0};
     const auto before = store.Redirections;
 
+    s.Session.Area(ETable::Redirections).Slots[0].Length = 0;  // as in a block never read
     TRedirectionEditor editor(s.Session, store);
     EXPECT_EQ(editor.Cell(IndexOf(store, a->Number)), std::to_string(b->Number) + "(1234)");
     editor.EnterTyped(IndexOf(store, b->Number), std::to_string(sta->Number), window);
@@ -146,6 +147,7 @@ TEST(RedirectionEditor, CommitKeepsShownAndTypedTargetsClearsEmptiedCellsAndEnco
     EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, b->Number))], IndexOf(store, sta->Number));
     EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, c->Number))], IndexOf(store, c->Number));
     EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, sta->Number))], IndexOf(store, d->Number));
+    EXPECT_EQ(block.Length, s.Session.Identity.SubscriberLineCount);
     EXPECT_TRUE(s.Session.Changed(ETable::Redirections));
     EXPECT_TRUE(window.AllSeen());
 }

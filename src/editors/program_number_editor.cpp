@@ -104,7 +104,8 @@ TPrgNumKey TProgramNumberEditor::Key(int row, const std::string& text, char key,
     }
     if (!digit) return out;
     const std::string next = text + key;
-    if (NumberTaken(row, next)) {
+    // A lone "1" is no number yet (a commit clears it), so it is not compared.
+    if (next.size() > 1 && NumberTaken(row, next)) {
         dialogs.Message(kPrgNumDuplicateMessage, kErrorCaption);
         out.Duplicate = true;
         out.Text.clear();

@@ -119,6 +119,10 @@ void TRedirectionEditor::Commit(TMainClass& session, TDataStream& store) {
     }
     store.RedirectionCount = static_cast<std::uint16_t>(Lines);
     EncodeRedirectTable(session, store);
+    // The encode keeps the block's length; a block never read nor loaded whole would leave
+    // the committed records behind on the next write or save.
+    TRawSlot& block = session.Area(ETable::Redirections).Slots[0];
+    if (block.Length < Lines) block.Length = static_cast<std::uint16_t>(Lines);
     Shown = Cells;
 }
 
