@@ -16,6 +16,8 @@
 #include "app/help.h"
 #include "app/loudspeaker_form.h"
 #include "app/options_form.h"
+#include "app/program_numbers_form.h"
+#include "app/redirections_form.h"
 #include "app/report_form.h"
 #include "app/routing_table_form.h"
 #include "app/sta_buttons_form.h"
@@ -37,8 +39,6 @@ bool Exec(const TAppContext& ctx, QWidget* parent) {
 
 bool WindowPending(ECommand c) {
     switch (c) {
-        case ECommand::ProgramNumbers:
-        case ECommand::Redirections:
             return true;
         default:
             return false;
@@ -83,6 +83,10 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return CompareWithFile(ctx, parent);
         case ECommand::TrunksBulk:
             return OpenTrunksBulkWindow(ctx, parent);
+        case ECommand::ProgramNumbers:
+            return Exec<TPrgNumForm>(ctx, parent);
+        case ECommand::Redirections:
+            return Exec<TRedirectForm>(ctx, parent);
         case ECommand::Options:
             return Exec<TOptionsForm>(ctx, parent);
         case ECommand::About:
