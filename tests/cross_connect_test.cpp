@@ -277,6 +277,35 @@ TEST(CrossConnect, TrunkExchangeMovesRecordFlagsBlocksAndButtons) {
     check(*SavedAndLoaded(s)->Store);
 }
 
+TEST(CrossConnect, SystemPhoneExchangeMovesItsButtonsAndItsLinks) {
+    TLoadedStation s("Cedar");
+    NoRedirections(s);
+    TDataStream& st = *s.Store;
+    const std::string& model = s.Session.Identity.ModelName;
+    const std::vector<int> phones = PortsOfType(st, kPortTypeSta);
+    const int a = phones[0], b = phones[1];
+    const auto ia = static_cast<std::size_t>(TBroadcaster::GetLogSTA(model, a, s.Dialogs));
+    const auto ib = static_cast<std::size_t>(TBroadcaster::GetLogSTA(model, b, s.Dialogs));
+    ASSERT_LT(ib, s.Session.Identity.StaCount);
+    st.StaButtons[ia].Buttons[0] = "101";
+    st.StaButtons[ib].Buttons[0] = "102";
+    st.StaButtons[ia].LinkedSta = -1;
+    st.StaButtons[ib].LinkedSta = a;
+    st.StaButtons[0].LinkedSta = b;
+    EncodeTables(s.Session, st, {ETable::StaButtons});
+
+    const TCrossPlan plan = ApplyCrossConnect(s.Session, st, a, b);
+    ASSERT_TRUE(plan.Ok()) << plan.Refusal;
+    for (const TDataStream* d : {&st, SavedAndLoaded(s)->Store.get()}) {
+        EXPECT_EQ(d->StaButtons[ib].Buttons[0], "101");
+        EXPECT_EQ(d->StaButtons[ia].Buttons[0], "102");
+        EXPECT_EQ(d->StaButtons[ib].LinkedSta, -1);
+        EXPECT_EQ(d->StaButtons[ia].LinkedSta, b);
+        EXPECT_EQ(d->StaButtons[0].LinkedSta, a);
+    }
+    EXPECT_NE(std::find(plan.Tables.begin(), plan.Tables.end(), ETable::StaButtons), plan.Tables.end());
+}
+
 TEST(CrossConnect, EightPortTrunkButtonsKeepTheirShortForm) {
     TLoadedStation s("Birch");
     TDataStream& st = *s.Store;
