@@ -34,19 +34,20 @@ std::pair<int, int> Bytes(const std::string& text) {
 
 TEST(StaButtonEditor, CodesAreTakenAsTheStationWillShowThemOrRefused) {
     const std::vector<std::pair<std::string, std::string>> taken{
-        {"101", "101"},   {"1234", "1234"}, {"1034", "1034"}, {"10", "10"},     {"05", "05"},
-        {"00", "00"},     {"070", "070"},   {"215", "215"},   {"305", "305"},   {"9", "9"},
-        {"705", "705"},   {"700", "700"},   {"55", "55"},     {"57", "55"},     {"S120", "SL20"},
-        {"SL 20", "SL20"}, {"SL205", "SL205"}, {"SL310", "SL310"}, {"Conf0", "Conf0"},
-        {"Conf7", "Conf7"}, {"", ""}};
+        {"101", "101"},     {"1234", "1234"},   {"1034", "1034"},
+        {"10", "10"},       {"05", "05"},       {"00", "00"},
+        {"070", "070"},     {"215", "215"},     {"305", "305"},
+        {"9", "9"},         {"705", "705"},     {"700", "700"},
+        {"55", "55"},       {"57", "55"},       {"S120", "SL20"},
+        {"SL 20", "SL20"},  {"SL205", "SL205"}, {"SL310", "SL310"},
+        {"Conf0", "Conf0"}, {"Conf7", "Conf7"}, {"", ""}};
     for (const auto& [typed, shown] : taken) {
         const TButtonCodeCheck check = CheckButtonCode(typed);
         EXPECT_TRUE(check.Ok()) << typed << ": " << check.Error;
         EXPECT_EQ(check.Text, shown) << typed;
     }
-    for (const std::string typed :
-         {"25", "4", "412", "8", "6", "1", "12345", "SL21", "SL", "SL2", "SL405", "Conf", "Conf1x",
-          "1a", "2x5", "Conf1a", "ж", "C"}) {
+    for (const std::string typed : {"25", "4", "412", "8", "6", "1", "12345", "SL21", "SL", "SL2",
+                                    "SL405", "Conf", "Conf1x", "1a", "2x5", "Conf1a", "ж", "C"}) {
         const TButtonCodeCheck check = CheckButtonCode(typed);
         EXPECT_FALSE(check.Ok()) << typed;
         EXPECT_NE(check.Error.find("\"" + typed + "\""), std::string::npos) << check.Error;
@@ -86,7 +87,8 @@ TEST(StaButtonEditor, MeaningsNameLinesTrunkLinesDirectionsAndConferences) {
     line->AlData->AL_PrgNum = "1987";
     const std::string port = std::to_string(line->Number);
     EXPECT_EQ(ButtonMeaning(store, ""), "не запрограммирована");
-    EXPECT_EQ(ButtonMeaning(store, "1987"), "АЛ с программным номером 1987, порт " + port + " (Касса)");
+    EXPECT_EQ(ButtonMeaning(store, "1987"),
+              "АЛ с программным номером 1987, порт " + port + " (Касса)");
     EXPECT_EQ(ButtonMeaning(store, "1986"), "Программный номер 1986");
     EXPECT_EQ(ButtonMeaning(store, port), "АЛ " + port + " (Касса)");
     EXPECT_EQ(ButtonMeaning(store, "SL2" + std::to_string(trunk->Number).substr(1)),

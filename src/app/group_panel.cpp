@@ -111,7 +111,8 @@ TGroupPanel::TGroupPanel(const TAppContext& ctx, QWidget* parent) : TItemPanel(p
     auto* routingLayout = new QHBoxLayout(routing);
     routingLayout->addWidget(BuddyLabel(QStringLiteral("Дневная таблица наведения"), Day, routing));
     routingLayout->addWidget(Day);
-    routingLayout->addWidget(BuddyLabel(QStringLiteral("Ночная таблица наведения"), Night, routing));
+    routingLayout->addWidget(
+        BuddyLabel(QStringLiteral("Ночная таблица наведения"), Night, routing));
     routingLayout->addWidget(Night);
     routingLayout->addStretch(1);
 
@@ -215,7 +216,8 @@ TGroupView TGroupPanel::Read() const {
     TGroupView v;
     v.Name = Std(Name->text());
     for (int i = 0; i < kAlSettingCount; ++i)
-        v.Settings[static_cast<std::size_t>(i)] = Settings[static_cast<std::size_t>(i)]->isChecked();
+        v.Settings[static_cast<std::size_t>(i)] =
+            Settings[static_cast<std::size_t>(i)]->isChecked();
     v.Priority = ValueOf(Priority);
     v.Loudspeaker = ValueOf(Loudspeaker);
     v.DirectCall = Std(DirectCall->text());

@@ -105,7 +105,8 @@ TStaButtonsForm::TStaButtonsForm(const TAppContext& ctx, QWidget* parent)
     if (!Editor->Phones().empty()) {
         Phones->setCurrentRow(0);  // shows the first phone
     } else {
-        for (QWidget* w : std::initializer_list<QWidget*>{Link, Grid, CommitBtn, OkBtn}) w->setEnabled(false);
+        for (QWidget* w : std::initializer_list<QWidget*>{Link, Grid, CommitBtn, OkBtn})
+            w->setEnabled(false);
     }
 }
 
@@ -150,9 +151,10 @@ void TStaButtonsForm::ShowButton(int button) {
         }
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (column == kCodeColumn) flags |= Qt::ItemIsEditable;
-        Grid->setItem(button, column,
-                      DescribedCell(texts[column], flags,
-                                    QStringLiteral("Кнопка %1, %2").arg(number, Headings()[column])));
+        Grid->setItem(
+            button, column,
+            DescribedCell(texts[column], flags,
+                          QStringLiteral("Кнопка %1, %2").arg(number, Headings()[column])));
     }
     Filling = filling;
 }

@@ -180,7 +180,8 @@ TGroupView GroupView(const TMainClass& session, const TDataStream& store, int in
     if (index < 0 || index >= kGroupCount) return v;
     const TGroup& g = store.Groups[static_cast<std::size_t>(index)];
     v.Name = GroupNameUtf8(store, index);
-    for (int i = 0; i < kAlSettingCount; ++i) v.Settings[static_cast<std::size_t>(i)] = g.Setting(i);
+    for (int i = 0; i < kAlSettingCount; ++i)
+        v.Settings[static_cast<std::size_t>(i)] = g.Setting(i);
     v.Priority = g.GR_Priority;
     v.Loudspeaker = g.GR_GGS;
     v.DirectCall = Cp1251ToUtf8(g.GR_DirectCall);
@@ -212,7 +213,8 @@ bool CommitGroup(TMainClass& session, TDataStream& store, int index, const TGrou
     TGroup& record = store.Groups[static_cast<std::size_t>(index)];
     TGroup next = record;
     for (int i = 0; i < kAlSettingCount; ++i)
-        if (GroupSettingSaved(session, i)) next.Setting(i) = view.Settings[static_cast<std::size_t>(i)];
+        if (GroupSettingSaved(session, i))
+            next.Setting(i) = view.Settings[static_cast<std::size_t>(i)];
     next.GR_Priority = static_cast<std::uint8_t>(view.Priority);
     next.GR_GGS = static_cast<std::uint8_t>(view.Loudspeaker);
     next.GR_DirectCall = Utf8ToCp1251(view.DirectCall);
@@ -229,9 +231,10 @@ bool CommitGroup(TMainClass& session, TDataStream& store, int index, const TGrou
     if (store.Names && store.Names->GetGroupName(index) != name.Cp1251) {
         if (store.Names->SetGroupName(index, name.Cp1251) != 0) {
             if (store.Names->GetGroupName(index) != name.Cp1251) {
-                dialogs.Message("Для этой группы в файле имён нет места: имя не может быть "
-                                "сохранено. Данные не внесены.",
-                                kErrorCaption);
+                dialogs.Message(
+                    "Для этой группы в файле имён нет места: имя не может быть "
+                    "сохранено. Данные не внесены.",
+                    kErrorCaption);
                 return false;
             }
             // Kept in memory; it goes out with the next good write of the file.

@@ -87,8 +87,9 @@ std::string TrunkMeaning(const TDataStream& store, int number) {
 std::string ProgramNumberMeaning(const TDataStream& store, const std::string& code) {
     for (const TPortPtr& p : store.Ports)
         if (p && p->Type == kPortTypeSubscriber && p->AlData && p->AlData->AL_PrgNum == code)
-            return WithName("АЛ с программным номером " + code + ", порт " + std::to_string(p->Number),
-                            PortName(store, *p));
+            return WithName(
+                "АЛ с программным номером " + code + ", порт " + std::to_string(p->Number),
+                PortName(store, *p));
     return "Программный номер " + code;
 }
 
@@ -154,8 +155,9 @@ std::string ButtonMeaning(const TDataStream& store, const std::string& code) {
             if (const int cell = std::stoi(code);
                 cell >= kFirstBookCell && cell < kFirstBookCell + kBookCells) {
                 const std::string name =
-                    store.Names ? Cp1251ToUtf8(store.Names->GetGlobalExtNumName(cell - kFirstBookCell))
-                                : "";
+                    store.Names
+                        ? Cp1251ToUtf8(store.Names->GetGlobalExtNumName(cell - kFirstBookCell))
+                        : "";
                 return WithName("Ячейка " + code + " общей записной книжки", name);
             }
             return "Код " + code;
@@ -203,8 +205,9 @@ std::vector<TStaLinkChoice> TStaButtonEditor::LinkChoices(int phone) const {
     for (const TStaPhone& p : PhoneList)
         if (p.Index != phone) choices.push_back({p.Text, p.Port});
     const int current = Linked(phone);
-    const bool listed = std::any_of(choices.begin(), choices.end(),
-                                    [current](const TStaLinkChoice& c) { return c.Port == current; });
+    const bool listed =
+        std::any_of(choices.begin(), choices.end(),
+                    [current](const TStaLinkChoice& c) { return c.Port == current; });
     if (!listed) choices.push_back({"порт " + std::to_string(current), current});
     return choices;
 }
@@ -251,7 +254,8 @@ bool TStaButtonEditor::Commit(TMainClass& session, TDataStream& store, TUserDial
         const int link = Copy[i].LinkedSta;
         if (link != -1 && !IsStaLinkPort(Model, link)) {
             dialogs.Message("Порт " + std::to_string(link) + ", с которым связан СТА " +
-                                std::to_string(i + 1) + ", не является местом СТА. Данные не внесены.",
+                                std::to_string(i + 1) +
+                                ", не является местом СТА. Данные не внесены.",
                             kErrorCaption);
             return false;
         }
@@ -259,9 +263,10 @@ bool TStaButtonEditor::Commit(TMainClass& session, TDataStream& store, TUserDial
     if (const auto bad = UnsendableButtons(); !bad.empty()) {
         std::string list;
         for (const std::string& b : bad) list += (list.empty() ? "" : "; ") + b;
-        const std::string question = "Коды этих кнопок не могут быть записаны в АТС, кнопки будут "
-                                     "записаны незапрограммированными: " +
-                                     list + ". Продолжить?";
+        const std::string question =
+            "Коды этих кнопок не могут быть записаны в АТС, кнопки будут "
+            "записаны незапрограммированными: " +
+            list + ". Продолжить?";
         if (dialogs.Question(question, kNoStaCaption) != TAnswer::Ok) return false;
     }
     for (std::size_t i = 0; i < Copy.size(); ++i) {

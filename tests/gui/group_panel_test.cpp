@@ -47,8 +47,8 @@ TEST(GroupPanel, DirectCallTakesFourDigitsAndARefusedCommitChangesNothing) {
     EXPECT_EQ(panel.DirectCallEdit()->text(), "002");
 
     // A number that reached the field another way is refused by the commit.
-    const std::string before =
-        test::SessionPrint(w.Station.Session) + test::StorePrint(w.Station.Session, *w.Station.Store);
+    const std::string before = test::SessionPrint(w.Station.Session) +
+                               test::StorePrint(w.Station.Session, *w.Station.Store);
     Click(panel.SettingBox(al_setting::DTMF));
     panel.DirectCallEdit()->setText("00215");
     QSignalSpy committed(&panel, &app::TItemPanel::Committed);
@@ -88,13 +88,14 @@ TEST(GroupPanel, TrunkLineBoxesAreBuiltPerPortAndSavedAtTheirTrunkLineIndex) {
     for (std::size_t k = 0; k < kAlTrunkLineSlots; ++k)
         EXPECT_EQ(store.Groups[6].GR_SLOFF[k], k == static_cast<std::size_t>(index)) << k;
     panel.ShowItem(5);
-    EXPECT_EQ(TrunkBox(panel, 202)->isChecked(), store.Groups[5].GR_SLOFF[static_cast<std::size_t>(index)]);
+    EXPECT_EQ(TrunkBox(panel, 202)->isChecked(),
+              store.Groups[5].GR_SLOFF[static_cast<std::size_t>(index)]);
 }
 
 TEST(GroupPanel, CancelShowsTheStoreAgainAndChangesNothing) {
     test::TLoadedWindowStation w("Cedar");
-    const std::string before =
-        test::SessionPrint(w.Station.Session) + test::StorePrint(w.Station.Session, *w.Station.Store);
+    const std::string before = test::SessionPrint(w.Station.Session) +
+                               test::StorePrint(w.Station.Session, *w.Station.Store);
     Panel panel(w.Ctx());
     panel.ShowItem(0);
     const QString name = panel.NameEdit()->text();
@@ -128,10 +129,9 @@ TEST(GroupPanel, FileRoundTripCarriesExactlyTheChangedSettingAndTheName) {
     test::SavedFile(session, *w.Station.Store, dir + "/after.ats");
     const std::string key = FindCodec(ETable::Groups)->Key;
     // The name stays on this computer: files carry the station's tables only.
-    test::ExpectOnlyThisChange(dir + "/before.ats", dir + "/after.ats", ETable::Groups,
-                               [&](nlohmann::json& tables) {
-                                   tables[key][2]["GR_MGOutput"] = !mg;
-                               });
+    test::ExpectOnlyThisChange(
+        dir + "/before.ats", dir + "/after.ats", ETable::Groups,
+        [&](nlohmann::json& tables) { tables[key][2]["GR_MGOutput"] = !mg; });
 }
 
 TEST(GroupPanel, EveryControlIsNamedAndReachableByKeyboard) {

@@ -55,7 +55,8 @@ TEST(StaButtonsForm, AStationWithoutSystemPhonesGetsAWarningInsteadOfTheWindow) 
     test::TLoadedWindowStation w("Alder");
     TDataStream& store = *w.Station.Store;
     for (std::size_t s = 0; s < store.CompositionCount; ++s)
-        if (store.Composition[s].BoardType.starts_with("Lena")) store.Composition[s].BoardType = "Svir";
+        if (store.Composition[s].BoardType.starts_with("Lena"))
+            store.Composition[s].BoardType = "Svir";
     BuildPorts(store);
     ASSERT_FALSE(StationHasSta(store));
     const std::string before = Print(w);
@@ -125,8 +126,9 @@ TEST(StaButtonsForm, FileRoundTripCarriesExactlyTheChangedButton) {
     EXPECT_TRUE(session.Changed(ETable::StaButtons));
     test::SavedFile(session, *w.Station.Store, dir + "/after.ats");
     const std::string key = FindCodec(ETable::StaButtons)->Key;
-    test::ExpectOnlyThisChange(dir + "/before.ats", dir + "/after.ats", ETable::StaButtons,
-                               [&](nlohmann::json& tables) { tables[key][1]["Buttons"][10] = "Conf5"; });
+    test::ExpectOnlyThisChange(
+        dir + "/before.ats", dir + "/after.ats", ETable::StaButtons,
+        [&](nlohmann::json& tables) { tables[key][1]["Buttons"][10] = "Conf5"; });
 }
 
 TEST(StaButtonsForm, LinkIsChosenFromTheOtherPhonesAndCommittedByItsButton) {
