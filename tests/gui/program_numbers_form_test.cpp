@@ -214,6 +214,7 @@ TEST(ProgramNumbersForm, Screenshot) {
     for (const TPortPtr& p : store.Ports) {
         if (p->Type != kPortTypeSubscriber || n >= 5) continue;
         store.Names->SetPortName(p->Line - 1, Utf8ToCp1251(names[n]));
+        p->AlData->AL_PrgNum = "12" + std::to_string(n);
         store.Lines[static_cast<std::size_t>(p->Line - 1)].ALGroup = n % 2 == 0 ? 0 : -1;
         ++n;
     }

@@ -208,9 +208,15 @@ TEST(RedirectionsForm, Screenshot) {
     const QString dir = qEnvironmentVariable("ZARNIK_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "ZARNIK_SCREENSHOT_DIR is not set";
     TRedirectWindow t("Cedar");
+    for (std::size_t i = 0; i < t.Store().RedirectionCount; ++i) t.Store().Redirections[i].Target = 0;
+    const char* numbers[] = {"15", "105", "1234"};
+    for (int k = 0; k < 3; ++k) {
+        t.Lines[static_cast<std::size_t>(k)]->AlData->AL_PrgNum = numbers[k];
+        t.Record(t.Lines[static_cast<std::size_t>(k + 3)]->Number).Target = t.Lines[static_cast<std::size_t>(k)]->Number;
+    }
     Form form(t.W.Ctx());
     form.show();
-    const auto [r, c] = TRedirectWindow::CellOf(t.Lines[5]->Number);
+    const auto [r, c] = TRedirectWindow::CellOf(t.Lines[7]->Number);
     form.EditCell(r, c);
     QTest::keyClicks(form.CellEditor(), QString::number(t.Lines[0]->Number));
     QApplication::processEvents();
