@@ -52,8 +52,9 @@ TEST(LineEditorDirectCall, DogwoodTakesTheTwoFiveDigitFormsAndRefusesOthersChang
     ASSERT_TRUE(s.Commit(port, view));
     EXPECT_EQ(s.Record(port).ALDirectCall, "00215");
     EXPECT_TRUE(s.Session.Changed(ETable::SubscriberLines));
-    const TRawSlot& slot = s.Session.Area(ETable::SubscriberLines)
-                               .Slots[static_cast<std::size_t>(LineRecordIndex(s.Session, *s.Store, port))];
+    const TRawSlot& slot =
+        s.Session.Area(ETable::SubscriberLines)
+            .Slots[static_cast<std::size_t>(LineRecordIndex(s.Session, *s.Store, port))];
     EXPECT_EQ(slot.Bytes[9], 0xAB);
     EXPECT_EQ(slot.Bytes[8], 0x15);
 
@@ -188,7 +189,8 @@ TEST(LineEditorTrunks, RowsAreTheTrunkPortsAndACommitStoresAtTheirTrunkIndex) {
     ASSERT_EQ(static_cast<int>(rows.size()), trunkPorts);
     ASSERT_GE(rows.size(), 4u);
     for (const TLineTrunkRow& r : rows)
-        EXPECT_EQ(r.SlIndex, TBroadcaster::GetSLIndexFromPortNum("Dogwood", std::to_string(r.Port)));
+        EXPECT_EQ(r.SlIndex,
+                  TBroadcaster::GetSLIndexFromPortNum("Dogwood", std::to_string(r.Port)));
 
     const int port = s.FirstLine();
     TLineView view = s.View(port);

@@ -165,8 +165,8 @@ int LineRecordIndex(const TMainClass& session, const TDataStream& store, int por
     const TPortPtr p = FindPort(store, port);
     if (!p || !IsSubscriberLinePort(store, *p)) return -1;
     const int index = TBroadcaster::GetLineNumFromPortNum(Model(session), std::to_string(port)) - 1;
-    const int carried = std::min<int>(session.Identity.SubscriberLineCount,
-                                      static_cast<int>(kMaxSubscriberLines));
+    const int carried =
+        std::min<int>(session.Identity.SubscriberLineCount, static_cast<int>(kMaxSubscriberLines));
     return index >= 0 && index < carried ? index : -1;
 }
 
@@ -219,7 +219,8 @@ TLineGroupView LineGroupView(const TMainClass& session, const TDataStream& store
     const TGroup* group = GroupOf(store, al);
     if (group == nullptr) return g;
     g.Number = kFirstGroupNumber + al.ALGroup;
-    for (int i = 0; i < kAlSettingCount; ++i) g.Value[static_cast<std::size_t>(i)] = group->Setting(i);
+    for (int i = 0; i < kAlSettingCount; ++i)
+        g.Value[static_cast<std::size_t>(i)] = group->Setting(i);
     for (std::size_t r = 0; r < trunks.size(); ++r)
         g.Trunk[r] = group->GR_SLOFF[static_cast<std::size_t>(trunks[r].SlIndex)];
     g.Priority = std::to_string(group->GR_Priority);
@@ -260,12 +261,12 @@ bool CommitLine(TMainClass& session, TDataStream& store, int port,
         dialogs.Message(name.Error, kErrorCaption);
         return false;
     }
-    const bool numbersFit = view.Priority >= 0 && view.Priority <= 255 &&
-                            view.Loudspeaker >= 0 && view.Loudspeaker <= 255;
-    const bool rowsFit = view.TrunkValue.size() == trunks.size() &&
-                         view.TrunkOwn.size() == trunks.size() &&
-                         std::all_of(trunks.begin(), trunks.end(),
-                                     [](const TLineTrunkRow& r) { return ValidSlIndex(r.SlIndex); });
+    const bool numbersFit = view.Priority >= 0 && view.Priority <= 255 && view.Loudspeaker >= 0 &&
+                            view.Loudspeaker <= 255;
+    const bool rowsFit =
+        view.TrunkValue.size() == trunks.size() && view.TrunkOwn.size() == trunks.size() &&
+        std::all_of(trunks.begin(), trunks.end(),
+                    [](const TLineTrunkRow& r) { return ValidSlIndex(r.SlIndex); });
     if (!numbersFit || !rowsFit) {
         dialogs.Message("Ошибка во введенных данных.", kErrorCaption);
         return false;
