@@ -2,6 +2,8 @@
 // the technician knows it, other models and missing tables are said plainly, and zarnik-cli
 // diff keeps its exit codes.
 
+#include "flows/config_diff.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -12,7 +14,6 @@
 
 #include "codecs/time_settings_codec.h"
 #include "files/config_flows.h"
-#include "flows/config_diff.h"
 #include "model/broadcaster.h"
 #include "platform/file_system.h"
 #include "platform/text_1251.h"
@@ -51,7 +52,8 @@ std::string Listed(const TConfigDiff& diff) {
 std::string WriteFile(const test::TScratchDir& dir, const std::string& name,
                       const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir / name;
-    EXPECT_TRUE(WriteFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
+    EXPECT_TRUE(
+        WriteFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
     return path;
 }
 
@@ -69,9 +71,9 @@ TEST(ConfigDiffRoundTrip, AFileTheStationItCameFromAndTheFileSavedAgainAreAllEqu
     EXPECT_TRUE(Compare(*a, *b).Equal()) << Listed(Compare(*a, *b));
 
     // The station read, and the file it saved.
-    const TConfigDiff read = CompareConfigurations(
-        {station.Session, *station.Store, TablesInHand(station.Session)},
-        {*a->Session, *a->Store, a->Held}, All());
+    const TConfigDiff read =
+        CompareConfigurations({station.Session, *station.Store, TablesInHand(station.Session)},
+                              {*a->Session, *a->Store, a->Held}, All());
     EXPECT_TRUE(read.Equal()) << Listed(read);
 
     // A file loaded and saved again.
@@ -122,10 +124,14 @@ std::vector<TEditCase> EditCases() {
          "Установки АЛ", PortOfLine(1), "Разрешение включения режима \"Не беспокоить\"", "да",
          "как в группе (да)"},
         {"a trunk line's auto-dial", ETable::TrunkLines,
-         [](TLoadedStation& s, bool right) { s.Store->TrunkLines[1].SL_AutoDial = right ? "8495" : "123"; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->TrunkLines[1].SL_AutoDial = right ? "8495" : "123";
+         },
          "Установка СЛ", PortOfTrunk(1), "Автонабор", "123", "8495"},
         {"a group's direct call", ETable::Groups,
-         [](TLoadedStation& s, bool right) { s.Store->Groups[2].GR_DirectCall = right ? "56" : "55"; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->Groups[2].GR_DirectCall = right ? "56" : "55";
+         },
          "Установки групп", "Группа 12", "Прямой вызов", "55", "56"},
         {"a redirection target", ETable::Redirections,
          [line2](TLoadedStation& s, bool right) {
@@ -135,38 +141,52 @@ std::vector<TEditCase> EditCases() {
          "Таблица переадресаций", PortOfLine(1), "Переадресация", "", std::to_string(line2)},
         {"a program number", ETable::ProgramNumbers,
          [](TLoadedStation& s, bool right) {
-             FindPort(*s.Store, TBroadcaster::GetPortNumFromIndex("Dogwood", 0))->AlData->AL_PrgNum =
-                 right ? "177" : "176";
+             FindPort(*s.Store, TBroadcaster::GetPortNumFromIndex("Dogwood", 0))
+                 ->AlData->AL_PrgNum = right ? "177" : "176";
          },
          "Программные номера", line0 + " Иванов", "Программный номер", "176", "177"},
         {"a door phone's code", ETable::DoorPhones,
-         [](TLoadedStation& s, bool right) { s.Store->DoorPhones[1].OpenCode = right ? "34" : "12"; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->DoorPhones[1].OpenCode = right ? "34" : "12";
+         },
          "Таблицы домофонов", "Домофон № 2", "Код открывания", "12", "34"},
         {"a cell of the common book", ETable::GlobalPhoneBook,
-         [](TLoadedStation& s, bool right) { s.Store->GlobalExtNum->Entries[5] = right ? "84951234567" : ""; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->GlobalExtNum->Entries[5] = right ? "84951234567" : "";
+         },
          "Общая записная книжка", "Ячейка 075", "Номер", "", "84951234567"},
         {"a cell of a group book", ETable::GroupPhoneBooks,
-         [](TLoadedStation& s, bool right) { s.Store->GroupExtNums[2].Entries[0] = right ? "123" : "124"; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->GroupExtNums[2].Entries[0] = right ? "123" : "124";
+         },
          "Групповые записные книжки", "Группа 12, ячейка 070", "Номер", "124", "123"},
         {"a timer", ETable::TimeSettings,
-         [](TLoadedStation& s, bool right) { s.Store->TimeSettings.Values[11] = right ? 3.5f : 2.0f; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->TimeSettings.Values[11] = right ? 3.5f : 2.0f;
+         },
          "Временные установки", "T21", kTimers[11].Description, "2.00 с", "3.50 с"},
         {"a system-wide switch", ETable::SystemSettings,
          [](TLoadedStation& s, bool right) { s.Store->SystemSettings.SYS_ToneDial = right; },
          "Общесистемные установки", "", "Глобальное разрешение тонального набора", "нет", "да"},
         {"a button of a system phone", ETable::StaButtons,
-         [](TLoadedStation& s, bool right) { s.Store->StaButtons[0].Buttons[4] = right ? "101" : ""; },
-         "Таблицы кнопок СТА", "СТА " + std::to_string(TBroadcaster::GetSTANumFromLogNum("Dogwood", 1)),
-         "Кнопка 5", "", "101"},
+         [](TLoadedStation& s, bool right) {
+             s.Store->StaButtons[0].Buttons[4] = right ? "101" : "";
+         },
+         "Таблицы кнопок СТА",
+         "СТА " + std::to_string(TBroadcaster::GetSTANumFromLogNum("Dogwood", 1)), "Кнопка 5", "",
+         "101"},
         {"a list entry", ETable::BlackWhiteLists,
-         [](TLoadedStation& s, bool right) { s.Store->BlackWhiteList.Entries[12] = right ? "1234" : ""; },
+         [](TLoadedStation& s, bool right) {
+             s.Store->BlackWhiteList.Entries[12] = right ? "1234" : "";
+         },
          "Черно-белая книжка", "2-я секция белого списка", "Номер 3", "", "1234"},
         {"a routing table cell", ETable::RoutingTables,
          [line2, line3](TLoadedStation& s, bool right) {
              auto& row = s.Store->RoutingTables[2].Rows[1];
              row = {line2, right ? line3 : 0, 0, 0, 0};
          },
-         "Таблицы наведения", "Таблица наведения 03", "Строка 2, место 2", "", std::to_string(line3)},
+         "Таблицы наведения", "Таблица наведения 03", "Строка 2, место 2", "",
+         std::to_string(line3)},
         {"a conference member", ETable::QuickConferences,
          [line2, line3, line4](TLoadedStation& s, bool right) {
              TConfRecord& c = s.Store->Conferences[0];
@@ -226,9 +246,10 @@ TEST(ConfigDiffEdits, BytesNoFieldExplainsAreCountedAndTablesComeInPanelOrder) {
     TLoadedStation right("Dogwood");
     const std::vector<std::uint8_t> bytes{0x10, 0x20, 0x30, 0x40, 0x50};
     ASSERT_TRUE(left.Session.Area(ETable::Flash).Slots.at(0).Assign(bytes));
-    ASSERT_TRUE(right.Session.Area(ETable::Flash).Slots.at(0).Assign(
-        std::vector<std::uint8_t>{0xEF, 0x20, 0x31, 0x40, 0x50}));
-    right.Store->Groups[0].GR_Priority ^= 1;  // groups come before flash on the panels
+    ASSERT_TRUE(right.Session.Area(ETable::Flash)
+                    .Slots.at(0)
+                    .Assign(std::vector<std::uint8_t>{0xEF, 0x20, 0x31, 0x40, 0x50}));
+    right.Store->Groups[0].GR_Priority ^= 1;      // groups come before flash on the panels
     right.Store->TimeSettings.Values[0] += 1.0f;  // timers come last but one
     const TConfigDiff diff = Compare(left, right);
     ASSERT_EQ(diff.Items.size(), 3u) << Listed(diff);
@@ -289,7 +310,8 @@ TEST(ConfigDiffShape, ATableOneFileLacksIsSaidOnceAndABoardMoreShowsItsPortsAndL
     const auto full = LoadConfigForDiff(dialogs, dir.Path,
                                         WriteFile(dir, "full.ats", test::BuiltinFile("Dogwood")));
     const auto part = LoadConfigForDiff(
-        dialogs, dir.Path, WriteFile(dir, "part.ats", test::SavedBytes(station.Session, withoutLines)));
+        dialogs, dir.Path,
+        WriteFile(dir, "part.ats", test::SavedBytes(station.Session, withoutLines)));
     ASSERT_TRUE(full && part);
     const TConfigDiff diff = Compare(*full, *part);
     ASSERT_EQ(diff.Items.size(), 1u) << Listed(diff);
@@ -312,8 +334,7 @@ TEST(ConfigDiffShape, LinesOfABoardOnlyOneSideHasAreRecordsOfThatSideOnly) {
     const int lines = right.Session.Identity.SubscriberLineCount;
     ASSERT_GT(lines, 1);
     right.Session.Identity.SubscriberLineCount = static_cast<std::uint16_t>(lines - 1);
-    const TConfigDiff diff =
-        Compare(left, right, test::OnlyTicks({ETable::SubscriberLines}));
+    const TConfigDiff diff = Compare(left, right, test::OnlyTicks({ETable::SubscriberLines}));
     ASSERT_EQ(diff.Items.size(), 2u) << Listed(diff);
     EXPECT_EQ(diff.Items[0].Field, "Число АЛ");
     EXPECT_EQ(diff.Items[1].Record, PortOfLine(lines - 1));

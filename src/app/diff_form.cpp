@@ -61,8 +61,7 @@ TDiffForm::TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileN
 
     Differences = Named(new QTreeWidget(this), QStringLiteral("Различия"));
     Differences->setColumnCount(3);
-    Differences->setHeaderLabels(
-        {QStringLiteral("Таблица, запись, поле"), Qs(kHere), Qs(kInFile)});
+    Differences->setHeaderLabels({QStringLiteral("Таблица, запись, поле"), Qs(kHere), Qs(kInFile)});
     Differences->setUniformRowHeights(true);
     Differences->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     Differences->setColumnWidth(0, 560);
@@ -96,8 +95,8 @@ void TDiffForm::Fill() {
     SummaryText->setText(Qs(summary));
 
     for (const TDiffSection& section : GroupBySection(Compared)) {
-        auto* top = new QTreeWidgetItem(QStringList{
-            Qs(section.Section + " (" + DifferenceCount(section.Items.size()) + ")")});
+        auto* top = new QTreeWidgetItem(
+            QStringList{Qs(section.Section + " (" + DifferenceCount(section.Items.size()) + ")")});
         Differences->addTopLevelItem(top);
         // Fields of one record gather under it; fields of the whole table sit under the table.
         std::map<std::string, QTreeWidgetItem*> records;
@@ -130,9 +129,10 @@ void TDiffForm::SaveText() {
     if (!path) return;
     if (IsConfigurationFile(*path)) {
         // The list must never take the place of a configuration.
-        Ctx.Dlg().Message("Список различий не записывается в файл конфигурации (.ats): выберите "
-                          "другое имя.",
-                          "Ошибка");
+        Ctx.Dlg().Message(
+            "Список различий не записывается в файл конфигурации (.ats): выберите "
+            "другое имя.",
+            "Ошибка");
         return;
     }
     std::string why;

@@ -36,10 +36,14 @@ struct TDiffArgs {
 
 std::string PartKey(const TDiffItem& item) {
     switch (item.Part) {
-        case EDiffPart::Identity: return "identity";
-        case EDiffPart::Composition: return "composition";
-        case EDiffPart::Ports: return "ports";
-        case EDiffPart::Table: break;
+        case EDiffPart::Identity:
+            return "identity";
+        case EDiffPart::Composition:
+            return "composition";
+        case EDiffPart::Ports:
+            return "ports";
+        case EDiffPart::Table:
+            break;
     }
     const TTableCodec* codec = FindCodec(item.Table);
     return codec != nullptr ? codec->Key : std::to_string(SelectionIndex(item.Table));
@@ -55,7 +59,9 @@ nlohmann::json DiffJson(const TConfigDiff& diff, const std::string& left,
         if (item.ByteCount > 0) one["bytes"] = item.ByteCount;
         items.push_back(std::move(one));
     }
-    nlohmann::json root{{"left", left}, {"right", right}, {"equal", diff.Equal()},
+    nlohmann::json root{{"left", left},
+                        {"right", right},
+                        {"equal", diff.Equal()},
                         {"differences", std::move(items)}};
     if (!diff.TablesNotCompared.empty()) root["tables_not_compared"] = diff.TablesNotCompared;
     return root;
@@ -84,9 +90,9 @@ int RunFiles(TCliContext& context, const TDiffArgs& args, const TDiffTables& tab
     if (!left) return kExitCannotCompare;
     const auto right = LoadConfigForDiff(context.Dialogs(), base, args.Files[1]);
     if (!right) return kExitCannotCompare;
-    const TConfigDiff diff = CompareConfigurations({*left->Session, *left->Store, left->Held},
-                                                   {*right->Session, *right->Store, right->Held},
-                                                   tables);
+    const TConfigDiff diff =
+        CompareConfigurations({*left->Session, *left->Store, left->Held},
+                              {*right->Session, *right->Store, right->Held}, tables);
     return Report(diff, args, args.Files[0], args.Files[1]);
 }
 
@@ -100,9 +106,9 @@ int RunStation(TCliContext& context, const TDiffArgs& args, const TDiffTables& t
     if (const int code = ReadStationForCli(context, &failed); code != kExitOk) return code;
     if (const int units = RefuseSeveralUnits(context); units != kExitOk) return units;
     if (!failed.empty()) {
-        context.Dialogs().Message("Не считаны таблицы: " + TableNames(failed) +
-                                      ". Сравнение с файлом не выполнено.",
-                                  "Ошибка");
+        context.Dialogs().Message(
+            "Не считаны таблицы: " + TableNames(failed) + ". Сравнение с файлом не выполнено.",
+            "Ошибка");
         return kExitFailure;
     }
     TMainClass& session = context.Session();
@@ -134,7 +140,8 @@ void RegisterDiffCommands(CLI::App& app, TCommandBody& body) {
         "compare two configuration files (diff A.ats B.ats), or a file with the station on "
         "the port (diff --station A.ats, reading only the chosen tables)");
     diff->footer(kDiffExitHelp);
-    diff->add_option("files", args->Files, "configuration files (.ats): two, or one with --station");
+    diff->add_option("files", args->Files,
+                     "configuration files (.ats): two, or one with --station");
     diff->add_flag("--station", args->Station, "compare the file with the station on the port");
     diff->add_option("--tables", args->Tables, TableListHelp());
     diff->add_flag("--json", args->Json, "print one JSON object per difference (UTF-8)");

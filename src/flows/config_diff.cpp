@@ -177,9 +177,9 @@ class TComparer {
         return Joined(ports);
     }
     std::size_t Trunks() const {
-        return Clamped(std::max(L.Session.Identity.TrunkLineCount,
-                                R.Session.Identity.TrunkLineCount),
-                       kAlTrunkLineSlots);
+        return Clamped(
+            std::max(L.Session.Identity.TrunkLineCount, R.Session.Identity.TrunkLineCount),
+            kAlTrunkLineSlots);
     }
 
     void SubscriberLines();
@@ -286,7 +286,8 @@ void TComparer::SubscriberLines() {
             Add(record, caption, LineSetting(x.Setting(index), x.AL_Own[k]),
                 LineSetting(y.Setting(index), y.AL_Own[k]));
         };
-        for (std::size_t n = 0; n < reported.size(); ++n) setting(reported[n], LegendCaption(legend[n]));
+        for (std::size_t n = 0; n < reported.size(); ++n)
+            setting(reported[n], LegendCaption(legend[n]));
         setting(al_setting::mBAdapter_ON, kAdapterCaption);
         Add(record, LegendCaption(legend[25]), std::to_string(x.ALPriority),
             std::to_string(y.ALPriority));
@@ -343,7 +344,9 @@ void TComparer::Groups() {
         return Joined(parts);
     };
     const auto tables = [](const TGroup& g) {
-        const auto one = [](std::uint8_t t) { return t == 0 ? std::string("--") : std::to_string(t); };
+        const auto one = [](std::uint8_t t) {
+            return t == 0 ? std::string("--") : std::to_string(t);
+        };
         return one(g.GR_DayNaveden) + ", " + one(g.GR_NightNaveden);
     };
     for (int g = 0; g < kGroupCount; ++g) {
@@ -374,14 +377,12 @@ void TComparer::RoutingTables() {
     const std::size_t a = Clamped(L.Session.Identity.RoutingTableCount, kMaxRoutingTables);
     const std::size_t b = Clamped(R.Session.Identity.RoutingTableCount, kMaxRoutingTables);
     for (std::size_t t = 0; t < std::max(a, b); ++t) {
-        const std::string record =
-            Named("Таблица наведения " + TwoDigits(static_cast<int>(t) + 1),
-                  NameOf(&TNamesList::GetNavedenName, static_cast<int>(t)));
+        const std::string record = Named("Таблица наведения " + TwoDigits(static_cast<int>(t) + 1),
+                                         NameOf(&TNamesList::GetNavedenName, static_cast<int>(t)));
         if (!OnBothSides(record, t, a, b)) continue;
         for (std::size_t r = 0; r < kRoutingRows; ++r)
             for (std::size_t c = 0; c < kRoutingRowEntries; ++c)
-                Add(record,
-                    "Строка " + std::to_string(r + 1) + ", место " + std::to_string(c + 1),
+                Add(record, "Строка " + std::to_string(r + 1) + ", место " + std::to_string(c + 1),
                     PositiveOrEmpty(L.Store.RoutingTables[t].Rows[r][c]),
                     PositiveOrEmpty(R.Store.RoutingTables[t].Rows[r][c]));
     }
@@ -458,8 +459,8 @@ void TComparer::GlobalPhoneBook() {
     const std::size_t a = x == nullptr ? 0 : Clamped(x->Count, kPhoneBookTexts);
     const std::size_t b = y == nullptr ? 0 : Clamped(y->Count, kPhoneBookTexts);
     for (std::size_t k = 0; k < std::max(a, b); ++k) {
-        const std::string record = Named("Ячейка " + BookCell(k),
-                                         NameOf(&TNamesList::GetGlobalExtNumName, static_cast<int>(k)));
+        const std::string record = Named(
+            "Ячейка " + BookCell(k), NameOf(&TNamesList::GetGlobalExtNumName, static_cast<int>(k)));
         Add(record, kBookNumberField, k < a ? Utf8(x->Entries[k]) : "",
             k < b ? Utf8(y->Entries[k]) : "");
     }
@@ -472,14 +473,13 @@ void TComparer::GroupPhoneBooks() {
         const std::size_t a = Clamped(x.Count, kPhoneBookTexts);
         const std::size_t b = Clamped(y.Count, kPhoneBookTexts);
         for (std::size_t k = 0; k < std::max(a, b); ++k) {
-            const std::string name =
-                L.Store.Names ? Utf8(L.Store.Names->GetGroupExtNumName(static_cast<int>(book),
-                                                                      static_cast<int>(k)))
-                              : "";
-            const std::string record =
-                Named("Группа " + std::to_string(book + kFirstGroupNumber) + ", ячейка " +
-                          BookCell(k),
-                      name);
+            const std::string name = L.Store.Names
+                                         ? Utf8(L.Store.Names->GetGroupExtNumName(
+                                               static_cast<int>(book), static_cast<int>(k)))
+                                         : "";
+            const std::string record = Named(
+                "Группа " + std::to_string(book + kFirstGroupNumber) + ", ячейка " + BookCell(k),
+                name);
             Add(record, kBookNumberField, k < a ? Utf8(x.Entries[k]) : "",
                 k < b ? Utf8(y.Entries[k]) : "");
         }
@@ -533,8 +533,8 @@ void TComparer::StaButtons() {
     const std::size_t a = Clamped(L.Session.Identity.StaCount, kMaxStaPhones);
     const std::size_t b = Clamped(R.Session.Identity.StaCount, kMaxStaPhones);
     for (std::size_t i = 0; i < std::max(a, b); ++i) {
-        const std::string record = "СТА " + PortRecord(TBroadcaster::GetSTANumFromLogNum(
-                                                Model, static_cast<int>(i) + 1));
+        const std::string record =
+            "СТА " + PortRecord(TBroadcaster::GetSTANumFromLogNum(Model, static_cast<int>(i) + 1));
         if (!OnBothSides(record, i, a, b)) continue;
         const TSTAButtonTable& x = L.Store.StaButtons[i];
         const TSTAButtonTable& y = R.Store.StaButtons[i];
@@ -594,22 +594,53 @@ void TComparer::Table(ETable t) {
     if (!L.Held[i]) return;
     const std::size_t before = Out.Items.size();
     switch (t) {
-        case ETable::SubscriberLines: SubscriberLines(); break;
-        case ETable::TrunkLines: TrunkLines(); break;
-        case ETable::Groups: Groups(); break;
-        case ETable::RoutingTables: RoutingTables(); break;
-        case ETable::SystemSettings: SystemSettings(); break;
-        case ETable::DoorPhones: DoorPhones(); break;
-        case ETable::Loudspeakers: Loudspeakers(); break;
-        case ETable::Redirections: Redirections(); break;
-        case ETable::GlobalPhoneBook: GlobalPhoneBook(); break;
-        case ETable::GroupPhoneBooks: GroupPhoneBooks(); break;
-        case ETable::ProgramNumbers: ProgramNumbers(); break;
-        case ETable::QuickConferences: Conferences(); break;
-        case ETable::StaButtons: StaButtons(); break;
-        case ETable::TimeSettings: TimeSettings(); break;
-        case ETable::BlackWhiteLists: BlackWhiteLists(); break;
-        case ETable::Flash: break;  // no field of it is known: bytes only
+        case ETable::SubscriberLines:
+            SubscriberLines();
+            break;
+        case ETable::TrunkLines:
+            TrunkLines();
+            break;
+        case ETable::Groups:
+            Groups();
+            break;
+        case ETable::RoutingTables:
+            RoutingTables();
+            break;
+        case ETable::SystemSettings:
+            SystemSettings();
+            break;
+        case ETable::DoorPhones:
+            DoorPhones();
+            break;
+        case ETable::Loudspeakers:
+            Loudspeakers();
+            break;
+        case ETable::Redirections:
+            Redirections();
+            break;
+        case ETable::GlobalPhoneBook:
+            GlobalPhoneBook();
+            break;
+        case ETable::GroupPhoneBooks:
+            GroupPhoneBooks();
+            break;
+        case ETable::ProgramNumbers:
+            ProgramNumbers();
+            break;
+        case ETable::QuickConferences:
+            Conferences();
+            break;
+        case ETable::StaButtons:
+            StaButtons();
+            break;
+        case ETable::TimeSettings:
+            TimeSettings();
+            break;
+        case ETable::BlackWhiteLists:
+            BlackWhiteLists();
+            break;
+        case ETable::Flash:
+            break;  // no field of it is known: bytes only
     }
     // Bytes that no field explains (the flash settings, a kept reserve, a count behind the
     // last entry) still make a difference.
@@ -665,8 +696,10 @@ std::string DifferenceCount(std::size_t count) {
     const std::size_t last = count % 10;
     const char* word = "различий";
     if (last2 < 11 || last2 > 14) {
-        if (last == 1) word = "различие";
-        else if (last >= 2 && last <= 4) word = "различия";
+        if (last == 1)
+            word = "различие";
+        else if (last >= 2 && last <= 4)
+            word = "различия";
     }
     return std::to_string(count) + " " + word;
 }

@@ -41,9 +41,9 @@ struct TDiffItem {
     EDiffPart Part = EDiffPart::Table;
     ETable Table = ETable::TimeSettings;  // only for EDiffPart::Table
     std::string Section;  // "АТС", "Состав АТС", "Порты" or the table's panel caption
-    std::string Record;   // "205 Иванов", "Группа 12", "Таблица наведения 03"; "" the whole table
-    std::string Field;    // the caption of the field
-    std::string Left;     // the value on each side, UTF-8; "" an empty value
+    std::string Record;  // "205 Иванов", "Группа 12", "Таблица наведения 03"; "" the whole table
+    std::string Field;  // the caption of the field
+    std::string Left;   // the value on each side, UTF-8; "" an empty value
     std::string Right;
     int ByteCount = 0;  // bytes that differ, for bytes no field explains; 0 otherwise
 

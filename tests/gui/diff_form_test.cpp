@@ -1,5 +1,7 @@
 // The comparison window: opened from the menu command with a file, the differences in a tree
 // with a count per table, and the list saved as text.
+#include "app/diff_form.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "app/diff_form.h"
 #include "app/window_table.h"
 #include "gui/window_test_support.h"
 #include "model/broadcaster.h"
@@ -33,8 +34,8 @@ struct TDiffWindow {
             FindCodec(t)->Encode(edited.Session, *edited.Store);
         const auto bytes = test::SavedBytes(edited.Session);
         File = w.Station.Dir.Path + "/edited.ats";
-        EXPECT_TRUE(WriteFileAtomically(
-            File, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
+        EXPECT_TRUE(
+            WriteFileAtomically(File, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
     }
     // Opens the window through the menu command and hands it to `check` while it is shown.
     void Open(const std::function<void(app::TDiffForm&)>& check) {
@@ -118,7 +119,8 @@ TEST(DiffForm, AnEqualFileSaysSoAndAFileThatDoesNotLoadOpensNothing) {
     test::TLoadedWindowStation w("Dogwood");
     const auto bytes = test::SavedBytes(w.Station.Session);
     const std::string same = w.Station.Dir.Path + "/same.ats";
-    ASSERT_TRUE(WriteFileAtomically(same, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
+    ASSERT_TRUE(
+        WriteFileAtomically(same, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
     w.Dialogs.ExpectOpen(same);
     bool seen = false;
     QTimer::singleShot(0, [&] {
