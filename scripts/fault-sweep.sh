@@ -114,7 +114,7 @@ run_case() {
             ;;
         write)
             start_sim "$dir" --model "$MODEL" --drop 0.01 --seed "$seed" --save-on-exit "$dir/state.ats" || { echo "$kind $seed not-run -"; return 0; }
-            "$CLI" --dir "$dir" --port "$dir/COM3" write "$WORK/changed.ats" >"$dir/out" 2>"$dir/err" || code=$?
+            "$CLI" --dir "$dir" --port "$dir/COM3" write --no-backup "$WORK/changed.ats" >"$dir/out" 2>"$dir/err" || code=$?
             stop_sim "$dir"
             if [[ $code -eq 0 ]]; then
                 if same_configuration "$WORK/changed-clean.ats" "$dir/state.ats"; then outcome=right; else outcome=WRONG; fi
@@ -139,7 +139,7 @@ stop_sim "$WORK/ref"
     -o "$WORK/changed.ats" >/dev/null
 mkdir -p "$WORK/ref2"
 start_sim "$WORK/ref2" --model "$MODEL" --save-on-exit "$WORK/changed-clean.ats"
-"$CLI" --dir "$WORK/ref2" --port "$WORK/ref2/COM3" write "$WORK/changed.ats" >/dev/null 2>&1
+"$CLI" --dir "$WORK/ref2" --port "$WORK/ref2/COM3" write --no-backup "$WORK/changed.ats" >/dev/null 2>&1
 stop_sim "$WORK/ref2"
 
 {
