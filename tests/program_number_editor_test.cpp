@@ -34,7 +34,8 @@ TEST(ProgramNumberEditor, RowsAreTheLinesAndSystemPhonesWithGroupNumberAndName) 
     TDataStream& store = *s.Store;
     std::vector<int> expected;
     for (const TPortPtr& p : store.Ports)
-        if (p->Type == kPortTypeSubscriber || p->Type == kPortTypeSta) expected.push_back(p->Number);
+        if (p->Type == kPortTypeSubscriber || p->Type == kPortTypeSta)
+            expected.push_back(p->Number);
     ASSERT_FALSE(expected.empty());
     const int port = expected[1];
     store.Lines[static_cast<std::size_t>(port - 200)].ALGroup = 3;  // Cedar: line = port - 199
@@ -147,7 +148,8 @@ TEST(ProgramNumberEditor, EqualNumbersOrALongNameRefuseTheWholeCommit) {
     EXPECT_FALSE(editor.Commit(s.Session, *s.Store, s.Window));
     EXPECT_EQ(editor.RefusedNameRow(), b);
     EXPECT_EQ(s.Print(), before);
-    EXPECT_EQ(s.Store->Names->GetPortName(editor.Rows()[static_cast<std::size_t>(a)].Port - 200), "");
+    EXPECT_EQ(s.Store->Names->GetPortName(editor.Rows()[static_cast<std::size_t>(a)].Port - 200),
+              "");
     EXPECT_TRUE(s.Window.AllSeen());
 }
 

@@ -140,13 +140,18 @@ TEST(RedirectionEditor, CommitKeepsShownAndTypedTargetsClearsEmptiedCellsAndEnco
     auto expected = before;
     expected[static_cast<std::size_t>(IndexOf(store, b->Number))].Target = sta->Number;
     expected[static_cast<std::size_t>(IndexOf(store, c->Number))].Target = 0;
-    for (std::size_t i = 0; i < kMaxRedirections; ++i) EXPECT_EQ(store.Redirections[i], expected[i]) << i;
+    for (std::size_t i = 0; i < kMaxRedirections; ++i)
+        EXPECT_EQ(store.Redirections[i], expected[i]) << i;
     EXPECT_EQ(store.RedirectionCount, s.Session.Identity.SubscriberLineCount);
     const TRawSlot& block = s.Session.Area(ETable::Redirections).Slots[0];
-    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, a->Number))], IndexOf(store, b->Number));
-    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, b->Number))], IndexOf(store, sta->Number));
-    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, c->Number))], IndexOf(store, c->Number));
-    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, sta->Number))], IndexOf(store, d->Number));
+    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, a->Number))],
+              IndexOf(store, b->Number));
+    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, b->Number))],
+              IndexOf(store, sta->Number));
+    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, c->Number))],
+              IndexOf(store, c->Number));
+    EXPECT_EQ(block.Bytes[static_cast<std::size_t>(IndexOf(store, sta->Number))],
+              IndexOf(store, d->Number));
     EXPECT_EQ(block.Length, s.Session.Identity.SubscriberLineCount);
     EXPECT_TRUE(s.Session.Changed(ETable::Redirections));
     EXPECT_TRUE(window.AllSeen());

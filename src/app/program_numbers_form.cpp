@@ -115,10 +115,11 @@ TPrgNumForm::TPrgNumForm(const TAppContext& ctx, QWidget* parent)
     // 82 pixels, or wider where a heading would not fit.
     for (int c : {ColPort, ColGroup, ColNumber})
         Cells->setColumnWidth(
-            c, std::max(kNumberColumnsWidth,
-                        Cells->horizontalHeaderItem(c) == nullptr
-                            ? 0
-                            : fontMetrics().horizontalAdvance(Cells->horizontalHeaderItem(c)->text()) + 16));
+            c, std::max(kNumberColumnsWidth, Cells->horizontalHeaderItem(c) == nullptr
+                                                 ? 0
+                                                 : fontMetrics().horizontalAdvance(
+                                                       Cells->horizontalHeaderItem(c)->text()) +
+                                                       16));
     Cells->horizontalHeader()->setStretchLastSection(true);
     Cells->setMinimumSize(Cells->columnWidth(ColPort) + Cells->columnWidth(ColGroup) +
                               Cells->columnWidth(ColNumber) +

@@ -97,8 +97,7 @@ void TRedirectForm::ShowCell(int cell) {
 }
 
 void TRedirectForm::EditCell(int row, int column) {
-    if (row < 0 || column < 0 || row >= Cells->rowCount() || column >= Cells->columnCount())
-        return;
+    if (row < 0 || column < 0 || row >= Cells->rowCount() || column >= Cells->columnCount()) return;
     if (EditorOpen()) LeaveEditor();
     const int cell = CellAt(row, column);
     if (!Editor.BeginEdit(cell, Ctx.Dlg())) return;

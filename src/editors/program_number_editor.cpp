@@ -60,7 +60,8 @@ void SaveGrid(TDataStream& store, const TProgramNumberGrid& grid) {
 TProgramNumberEditor::TProgramNumberEditor(const TDataStream& store) {
     for (const TPortPtr& port : store.Ports) {
         if (!ShownInWindow(*port)) {
-            if (IsLinePort(*port) && port->Type != kPortTypeTrunk && !port->AlData->AL_PrgNum.empty())
+            if (IsLinePort(*port) && port->Type != kPortTypeTrunk &&
+                !port->AlData->AL_PrgNum.empty())
                 HiddenNumbers.push_back(Cp1251ToUtf8(port->AlData->AL_PrgNum));
             continue;
         }
@@ -157,8 +158,8 @@ bool TProgramNumberEditor::Commit(TMainClass& session, TDataStream& store, TUser
             }
             name = std::move(check.Cp1251);
         }
-        grid.push_back({std::to_string(row.Port), Utf8ToCp1251(row.Group),
-                        Utf8ToCp1251(row.Number), std::move(name)});
+        grid.push_back({std::to_string(row.Port), Utf8ToCp1251(row.Group), Utf8ToCp1251(row.Number),
+                        std::move(name)});
     }
 
     const TProgramNumberGrid before = GridOfStore(store, RowsShown);

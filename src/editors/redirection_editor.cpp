@@ -14,9 +14,9 @@ constexpr std::size_t kTargetDigits = 3;
 
 // The records the redirection table carries: one per subscriber line of the station.
 int CarriedRecords(const TMainClass& session) {
-    return static_cast<int>(std::min({static_cast<std::size_t>(session.Identity.SubscriberLineCount),
-                                      kMaxRedirections,
-                                      session.Area(ETable::Redirections).Slots[0].Capacity()}));
+    return static_cast<int>(
+        std::min({static_cast<std::size_t>(session.Identity.SubscriberLineCount), kMaxRedirections,
+                  session.Area(ETable::Redirections).Slots[0].Capacity()}));
 }
 
 }  // namespace

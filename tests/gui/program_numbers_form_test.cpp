@@ -162,15 +162,15 @@ TEST(ProgramNumbersForm, EqualNumbersOrALongNameSaveNothingAndKeepTheWindowOpen)
     form.close();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(t.NumberOn(t.PortOf(form, empty[0])), "16");
-    EXPECT_EQ(t.Store().Names->GetPortName(t.PortOf(form, empty[1]) - 200),
-              Utf8ToCp1251("Охрана"));
+    EXPECT_EQ(t.Store().Names->GetPortName(t.PortOf(form, empty[1]) - 200), Utf8ToCp1251("Охрана"));
     EXPECT_TRUE(t.W.Dialogs.AllSeen());
 }
 
 TEST(ProgramNumbersForm, OneTypedNumberIsTheOnlyChangeAFreshProgramLoads) {
     test::TLoadedWindowStation w("Dogwood");
     const std::string dir = w.Station.Dir.Path;
-    const auto before = test::SaveEveryTable(w.Station.Session, *w.Station.Store, dir + "/before.ats");
+    const auto before =
+        test::SaveEveryTable(w.Station.Session, *w.Station.Store, dir + "/before.ats");
     int port = 0;
     {
         Form form(w.Ctx());

@@ -36,7 +36,9 @@ struct TRedirectWindow {
     int Index(int port) {
         return TBroadcaster::GetLineNumFromPortNum(Store().Model, std::to_string(port)) - 1;
     }
-    TRedirectRecord& Record(int port) { return Store().Redirections[static_cast<std::size_t>(Index(port))]; }
+    TRedirectRecord& Record(int port) {
+        return Store().Redirections[static_cast<std::size_t>(Index(port))];
+    }
     // The grid's cell of a port: row per board, column per position.
     static std::pair<int, int> CellOf(int port) { return {(port - 200) / 10, port % 10}; }
     QString Text(Form& form, int port) {
@@ -176,9 +178,8 @@ TEST(RedirectionsForm, OneTypedTargetIsTheOnlyChangeAFreshProgramLoads) {
         if (t.Index(p->Number) < t.Store().RedirectionCount) carried.push_back(p);
     ASSERT_GE(carried.size(), 3u);
     const TPortPtr from = carried.front();
-    const int to = t.Record(from->Number).Target == carried.back()->Number
-                       ? carried[1]->Number
-                       : carried.back()->Number;
+    const int to = t.Record(from->Number).Target == carried.back()->Number ? carried[1]->Number
+                                                                           : carried.back()->Number;
     {
         Form form(t.W.Ctx());
         form.show();
@@ -208,11 +209,13 @@ TEST(RedirectionsForm, Screenshot) {
     const QString dir = qEnvironmentVariable("ZARNIK_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "ZARNIK_SCREENSHOT_DIR is not set";
     TRedirectWindow t("Cedar");
-    for (std::size_t i = 0; i < t.Store().RedirectionCount; ++i) t.Store().Redirections[i].Target = 0;
+    for (std::size_t i = 0; i < t.Store().RedirectionCount; ++i)
+        t.Store().Redirections[i].Target = 0;
     const char* numbers[] = {"15", "105", "1234"};
     for (int k = 0; k < 3; ++k) {
         t.Lines[static_cast<std::size_t>(k)]->AlData->AL_PrgNum = numbers[k];
-        t.Record(t.Lines[static_cast<std::size_t>(k + 3)]->Number).Target = t.Lines[static_cast<std::size_t>(k)]->Number;
+        t.Record(t.Lines[static_cast<std::size_t>(k + 3)]->Number).Target =
+            t.Lines[static_cast<std::size_t>(k)]->Number;
     }
     Form form(t.W.Ctx());
     form.show();
