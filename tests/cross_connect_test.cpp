@@ -28,7 +28,8 @@ int LineIndex(const TDataStream& store, int port) {
 }
 
 void EncodeTables(TMainClass& session, TDataStream& store, std::initializer_list<ETable> tables) {
-    for (ETable t : tables) ASSERT_GE(FindCodec(t)->Encode(session, store), 0) << FindCodec(t)->Caption;
+    for (ETable t : tables)
+        ASSERT_GE(FindCodec(t)->Encode(session, store), 0) << FindCodec(t)->Caption;
     session.ChangeFlags.fill(false);
 }
 
@@ -102,7 +103,9 @@ struct TReferencedLines {
         for (ETable t : {ETable::DoorPhones, ETable::Loudspeakers, ETable::ProgramNumbers})
             FindCodec(t)->Decode(S.Session, st);
     }
-    std::size_t Index(int port) const { return static_cast<std::size_t>(LineIndex(*S.Store, port)); }
+    std::size_t Index(int port) const {
+        return static_cast<std::size_t>(LineIndex(*S.Store, port));
+    }
     TLoadedStation S;
     int A = 0, B = 0, C = 0;
 };
@@ -206,8 +209,9 @@ TEST(CrossConnect, ExchangeAndBackGivesTheSameFileOnEveryModel) {
         SCOPED_TRACE(model);
         TLoadedStation s(model);
         NoRedirections(s);
-        s.Store->Names->SetPortName(LineIndex(*s.Store, PortsOfType(*s.Store, kPortTypeSubscriber)[0]),
-                                    Utf8ToCp1251("Секретарь"));
+        s.Store->Names->SetPortName(
+            LineIndex(*s.Store, PortsOfType(*s.Store, kPortTypeSubscriber)[0]),
+            Utf8ToCp1251("Секретарь"));
         const std::vector<int> lines = PortsOfType(*s.Store, kPortTypeSubscriber);
         ExpectUndoneByExchangingBack(s, lines[0], lines[3]);
         const std::vector<int> trunks = PortsOfType(*s.Store, kPortTypeTrunk);
@@ -233,15 +237,19 @@ TEST(CrossConnect, TrunkExchangeMovesRecordFlagsBlocksAndButtons) {
     const std::string& model = s.Session.Identity.ModelName;
     const std::vector<int> trunks = PortsOfType(st, kPortTypeTrunk);
     const int a = trunks[0], b = trunks[1], c = trunks[2];
-    const auto ia = static_cast<std::size_t>(TBroadcaster::GetSLIndexFromPortNum(model, std::to_string(a)));
-    const auto ib = static_cast<std::size_t>(TBroadcaster::GetSLIndexFromPortNum(model, std::to_string(b)));
+    const auto ia =
+        static_cast<std::size_t>(TBroadcaster::GetSLIndexFromPortNum(model, std::to_string(a)));
+    const auto ib =
+        static_cast<std::size_t>(TBroadcaster::GetSLIndexFromPortNum(model, std::to_string(b)));
     st.TrunkLines[ia].SL_AutoDial = "80";
     st.TrunkLines[ib].SL_AutoDial = "";
     st.TrunkLines[ia].SL_Block = c;
     st.TrunkLines[ib].SL_Block = -1;
-    const auto ic = static_cast<std::size_t>(TBroadcaster::GetSLIndexFromPortNum(model, std::to_string(c)));
+    const auto ic =
+        static_cast<std::size_t>(TBroadcaster::GetSLIndexFromPortNum(model, std::to_string(c)));
     st.TrunkLines[ic].SL_Block = a;
-    const std::size_t line = static_cast<std::size_t>(LineIndex(st, PortsOfType(st, kPortTypeSubscriber)[0]));
+    const std::size_t line =
+        static_cast<std::size_t>(LineIndex(st, PortsOfType(st, kPortTypeSubscriber)[0]));
     st.Lines[line].ALSL_OFF[ia] = true;
     st.Lines[line].ALSL_OFF_Own[ia] = true;
     st.Lines[line].ALSL_OFF[ib] = false;
@@ -303,7 +311,8 @@ TEST(CrossConnect, SystemPhoneExchangeMovesItsButtonsAndItsLinks) {
         EXPECT_EQ(d->StaButtons[ia].LinkedSta, b);
         EXPECT_EQ(d->StaButtons[0].LinkedSta, a);
     }
-    EXPECT_NE(std::find(plan.Tables.begin(), plan.Tables.end(), ETable::StaButtons), plan.Tables.end());
+    EXPECT_NE(std::find(plan.Tables.begin(), plan.Tables.end(), ETable::StaButtons),
+              plan.Tables.end());
 }
 
 TEST(CrossConnect, EightPortTrunkButtonsKeepTheirShortForm) {

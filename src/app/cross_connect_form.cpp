@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <array>
 
 #include "app/form_helpers.h"
@@ -108,12 +107,12 @@ void TCrossConnectForm::FillPorts() {
         for (const TCrossPortChoice& c : choices) box->addItem(Qs(c.Caption), c.Number);
     }
     if (!ChoosePort(First, first)) First->setCurrentIndex(choices.empty() ? -1 : 0);
-    if (!ChoosePort(Second, second)) Second->setCurrentIndex(choices.size() > 1 ? 1 : First->currentIndex());
+    if (!ChoosePort(Second, second))
+        Second->setCurrentIndex(choices.size() > 1 ? 1 : First->currentIndex());
     const bool pair = choices.size() > 1;
     for (QWidget* w : std::initializer_list<QWidget*>{Show, Execute}) w->setEnabled(pair);
     Forget();
-    if (!pair)
-        Status->setText(QStringLiteral("На станции нет двух портов этого вида."));
+    if (!pair) Status->setText(QStringLiteral("На станции нет двух портов этого вида."));
 }
 
 void TCrossConnectForm::Forget() {
@@ -128,7 +127,8 @@ void TCrossConnectForm::ShowLines(const std::vector<std::string>& lines) {
 }
 
 void TCrossConnectForm::ShowPlan() {
-    const TCrossPlan plan = PlanCrossConnect(Ctx.S(), Ctx.D(), ChosenPort(First), ChosenPort(Second));
+    const TCrossPlan plan =
+        PlanCrossConnect(Ctx.S(), Ctx.D(), ChosenPort(First), ChosenPort(Second));
     ShowLines(plan.Lines());
     Status->setText(plan.Ok() ? QStringLiteral("Изменений: %1.").arg(plan.Changes.size())
                               : QStringLiteral("Обмен невозможен."));

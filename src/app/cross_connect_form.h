@@ -17,7 +17,7 @@ namespace zarnik::app {
 
 class TCrossConnectForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TCrossConnectForm(const TAppContext& ctx, QWidget* parent = nullptr);
 
     QComboBox* KindList() const { return Kind; }
@@ -36,7 +36,7 @@ public:
     // "Выполнить": asks, then exchanges. True when the ports were exchanged.
     bool ExchangePorts();
 
-private:
+  private:
     ECrossKind ChosenKind() const;
     int ChosenPort(const QComboBox* list) const;
     void FillPorts();

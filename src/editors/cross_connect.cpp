@@ -39,8 +39,8 @@ const std::string& ModelOf(const TMainClass& session) {
 }
 
 int Clamp(int count, const TRawArea& area, std::size_t capacity) {
-    return std::max(0, std::min({count, static_cast<int>(area.Slots.size()),
-                                 static_cast<int>(capacity)}));
+    return std::max(
+        0, std::min({count, static_cast<int>(area.Slots.size()), static_cast<int>(capacity)}));
 }
 
 int LineCount(const TMainClass& s) {
@@ -117,7 +117,8 @@ std::optional<ECrossKind> KindIn(const TDataStream& store, const TPort& port) {
         const bool slotKnown = port.Slot >= 0 && port.Slot < store.CompositionCount &&
                                static_cast<std::size_t>(port.Slot) < store.Composition.size();
         if (slotKnown &&
-            TrunkPosition(store.Model, store.Composition[static_cast<std::size_t>(port.Slot)].BoardType,
+            TrunkPosition(store.Model,
+                          store.Composition[static_cast<std::size_t>(port.Slot)].BoardType,
                           port.Number - 200 - 10 * port.Slot))
             return ECrossKind::Trunk;
         return ECrossKind::Line;
@@ -314,7 +315,8 @@ std::vector<TTableView> Describe(const TMainClass& s, const TDataStream& store) 
     for (int i = 0; i < RedirectionCount(s); ++i)
         redirections.Records.push_back(
             {PortRecord(TBroadcaster::GetPortNumFromIndex(model, i)),
-             {{"Переадресация", PortText(store.Redirections[static_cast<std::size_t>(i)].Target)}}});
+             {{"Переадресация",
+               PortText(store.Redirections[static_cast<std::size_t>(i)].Target)}}});
 
     TTableView& routing = table(ETable::RoutingTables);
     for (int t = 0; t < RoutingCount(s); ++t) {
@@ -334,8 +336,8 @@ std::vector<TTableView> Describe(const TMainClass& s, const TDataStream& store) 
         std::string list;
         for (std::size_t m = 0; m < members; ++m)
             list += (list.empty() ? "" : ", ") + std::to_string(conf.Members[m]);
-        conferences.Records.push_back({"конференция " + std::to_string(c + 1),
-                                       {{"Участники", list.empty() ? kNone : list}}});
+        conferences.Records.push_back(
+            {"конференция " + std::to_string(c + 1), {{"Участники", list.empty() ? kNone : list}}});
     }
 
     TTableView& phones = table(ETable::StaButtons);
@@ -559,8 +561,8 @@ std::string CheckCarried(const TMainClass& s, const TDataStream& store, const TP
 }
 
 // The pair, or the reason it cannot be exchanged.
-std::variant<TPair, std::string> MakePair(const TMainClass& s, const TDataStream& store,
-                                          int portA, int portB) {
+std::variant<TPair, std::string> MakePair(const TMainClass& s, const TDataStream& store, int portA,
+                                          int portB) {
     if (portA == portB) return std::string("Выберите два разных порта.");
     const TPortPtr a = FindPort(store, portA);
     const TPortPtr b = FindPort(store, portB);
@@ -649,9 +651,8 @@ TPrepared Prepare(const TMainClass& s, const TDataStream& store, int portA, int 
     Exchange(*out.Next, p);
     out.Plan.Changes = Diff(Describe(s, store), Describe(s, *out.Next));
     for (const TCrossChange& c : out.Plan.Changes)
-        if (c.Table &&
-            std::find(out.Plan.Tables.begin(), out.Plan.Tables.end(), *c.Table) ==
-                out.Plan.Tables.end())
+        if (c.Table && std::find(out.Plan.Tables.begin(), out.Plan.Tables.end(), *c.Table) ==
+                           out.Plan.Tables.end())
             out.Plan.Tables.push_back(*c.Table);
     std::sort(out.Plan.Tables.begin(), out.Plan.Tables.end(),
               [](ETable x, ETable y) { return SelectionIndex(x) < SelectionIndex(y); });
@@ -772,8 +773,8 @@ TCrossPlan ApplyCrossConnect(TMainClass& session, TDataStream& store, int portA,
         const TTableCodec* codec = FindCodec(t);
         if (codec != nullptr && codec->Encode(session, *prepared.Next) >= 0) continue;
         before.Restore(session);
-        plan.Refusal = "Таблица \"" + Caption(t) +
-                       "\" не принимает данные после обмена. Обмен не выполнен.";
+        plan.Refusal =
+            "Таблица \"" + Caption(t) + "\" не принимает данные после обмена. Обмен не выполнен.";
         return plan;
     }
 

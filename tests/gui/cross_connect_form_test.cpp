@@ -47,7 +47,9 @@ struct TCrossWindow {
             EXPECT_GE(FindCodec(t)->Encode(Session(), Store()), 0);
         Session().ChangeFlags.fill(false);
     }
-    std::size_t Index(int port) { return static_cast<std::size_t>(FindPort(Store(), port)->Line - 1); }
+    std::size_t Index(int port) {
+        return static_cast<std::size_t>(FindPort(Store(), port)->Line - 1);
+    }
     TDataStream& Store() { return *W.Station.Store; }
     TMainClass& Session() { return W.Station.Session; }
     test::TLoadedWindowStation W;
@@ -69,8 +71,10 @@ TEST(CrossConnectForm, ChooseViewExchangeAndFindItInTheSavedFile) {
 
     Click(form.ShowButton());
     const QStringList plan = Items(form.PlanList());
-    const QString a = QString::number(t.A), b = QString::number(t.B), c = QString::number(t.Lines[2]);
-    EXPECT_TRUE(plan.contains("Установки АЛ; порт " + a + "; Приоритет: 3 → 1")) << plan.join("\n").toStdString();
+    const QString a = QString::number(t.A), b = QString::number(t.B),
+                  c = QString::number(t.Lines[2]);
+    EXPECT_TRUE(plan.contains("Установки АЛ; порт " + a + "; Приоритет: 3 → 1"))
+        << plan.join("\n").toStdString();
     EXPECT_TRUE(plan.contains("Таблицы наведения; таблица наведения 1; строка 1: " + a + ", " + c +
                               " → " + b + ", " + c));
     EXPECT_TRUE(plan.contains("Имена линий; порт " + a + "; Имя: Бухгалтер → нет"));
@@ -113,7 +117,8 @@ TEST(CrossConnectForm, CancelledQuestionChangesNothing) {
     EXPECT_TRUE(t.W.Dialogs.AllSeen());
     EXPECT_EQ(test::SessionPrint(t.Session()), session);
     EXPECT_EQ(test::StorePrint(t.Session(), t.Store()), store);
-    EXPECT_EQ(Cp1251ToUtf8(t.Store().Names->GetPortName(static_cast<int>(t.Index(t.A)))), "Бухгалтер");
+    EXPECT_EQ(Cp1251ToUtf8(t.Store().Names->GetPortName(static_cast<int>(t.Index(t.A)))),
+              "Бухгалтер");
     EXPECT_EQ(form.StatusLabel()->text(), "Обмен отменен, ничего не изменено.");
 }
 
