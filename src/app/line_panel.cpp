@@ -170,6 +170,8 @@ TLinePanel::TLinePanel(const TAppContext& ctx, QWidget* parent) : TItemPanel(par
     }
     digitGrid->setColumnStretch(2, 1);
 
+    EditAreas = {Name, settings, doors, trunks, digits};
+
     CommitBtn = CaptionedButton<QPushButton>(QStringLiteral("Внести данные"), frame);
     CancelBtn = CaptionedButton<QPushButton>(QStringLiteral("Отмена"), frame);
     for (QPushButton* b : {CommitBtn, CancelBtn}) b->setAutoDefault(false);
@@ -264,8 +266,8 @@ void TLinePanel::BuildTrunkRows() {
         setTabOrder(previous, row.Own);
         previous = row.Own;
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{Priority, Loudspeaker, DirectCall, CommitBtn,
-                                                      CancelBtn}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Priority, Loudspeaker, DirectCall, CommitBtn, CancelBtn}) {
         setTabOrder(previous, w);
         previous = w;
     }
@@ -279,8 +281,9 @@ void TLinePanel::ShowItem(int port) {
     const bool carried = LineRecordIndex(Ctx.S(), Ctx.D(), port) >= 0;
 
     QString number = QStringLiteral("АЛ %1").arg(port);
-    number += g.Number > 0 ? QStringLiteral(", группа %1").arg(g.Number)
-                           : QStringLiteral(", без группы");
+    number +=
+        g.Number > 0 ? QStringLiteral(", группа %1").arg(g.Number) : QStringLiteral(", без группы");
+    if (!carried) number += QStringLiteral(", не входит в таблицу АЛ станции");
     Number->setText(number);
     Number->setAccessibleName(number);
     Name->setText(Qs(v.Name));
@@ -301,6 +304,7 @@ void TLinePanel::ShowItem(int port) {
     GroupPriority->setText(Qs(kLineGroupValuePrefix) + Qs(g.Priority));
     GroupLoudspeaker->setText(Qs(kLineGroupValuePrefix) + Qs(g.Loudspeaker));
     GroupDirectCall->setText(Qs(kLineGroupValuePrefix) + Qs(g.DirectCall));
+    for (QWidget* w : EditAreas) w->setEnabled(carried);
     CommitBtn->setEnabled(carried);
     Shown = CurrentView();
 }
@@ -369,7 +373,8 @@ TGroupValueBox* TLinePanel::TrunkGroupValue(int row) const {
 }
 
 bool TLinePanel::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Minus) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Minus) {
         for (const std::vector<TRow>* rows : {&SettingRows, &TrunkRows})
             for (const TRow& row : *rows)
                 if (row.Own == watched && row.Own->isEnabled()) {

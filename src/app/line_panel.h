@@ -111,6 +111,7 @@ class TLinePanel : public TItemPanel {
 
     QLabel* Number;
     QLineEdit* Name;
+    std::vector<QWidget*> EditAreas;  // disabled for a line the table does not carry
     std::vector<TRow> SettingRows;
     std::vector<TRow> TrunkRows;
     QWidget* TrunkHolder;

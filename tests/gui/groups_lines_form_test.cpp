@@ -83,7 +83,8 @@ TEST(GroupsLinesForm, ListsTheItemsAndShowsTheChosenOneStepByStep) {
         Click(form.NextButton());
         ASSERT_EQ(form.CurrentRow(), static_cast<int>(k));
         EXPECT_EQ(form.ItemList()->currentRow(), static_cast<int>(k));
-        EXPECT_EQ(form.PanelStack()->currentWidget(), PanelOf(form, items[k].Kind)) << items[k].Text;
+        EXPECT_EQ(form.PanelStack()->currentWidget(), PanelOf(form, items[k].Kind))
+            << items[k].Text;
         // A trunk line the table does not carry leaves its panel empty.
         const bool empty = items[k].Kind == EGroupsLinesKind::Trunk &&
                            TrunkRecordIndex(w.Station.Session, items[k].Item) < 0;
@@ -123,7 +124,8 @@ TEST(GroupsLinesForm, UncommittedGroupEditsAskBeforeALineIsShown) {
     form.ItemList()->setCurrentRow(firstGroup);
     ASSERT_EQ(form.CurrentPanel(), form.GroupPanel());
     form.GroupPanel()->NameEdit()->setText("Склад");
-    const std::string question = UncommittedQuestion(form.Items()[static_cast<std::size_t>(firstGroup)]);
+    const std::string question =
+        UncommittedQuestion(form.Items()[static_cast<std::size_t>(firstGroup)]);
     EXPECT_EQ(question, "Группа 10: изменения не внесены. Внести данные?");
     w.Dialogs.ExpectQuestion(question, TAnswer::Ok);
     form.ItemList()->setCurrentRow(0);
@@ -143,7 +145,8 @@ TEST(GroupsLinesForm, LeavingUncommittedEditsAsksAndKeepsOrCommitsThem) {
     const TGroupsLinesItem item = form.Items()[static_cast<std::size_t>(row)];
     app::TLinePanel* panel = form.LinePanel();
     const std::string question = UncommittedQuestion(item);
-    EXPECT_EQ(question, "АЛ " + std::to_string(item.Item) + ": изменения не внесены. Внести данные?");
+    EXPECT_EQ(question,
+              "АЛ " + std::to_string(item.Item) + ": изменения не внесены. Внести данные?");
 
     // Cancel: the item and its edits stay on show; nothing reaches the store.
     panel->NameEdit()->setText("Приёмная");
@@ -201,7 +204,8 @@ TEST(GroupsLinesForm, ClosingWithUncommittedEditsAsks) {
     form.ItemList()->setCurrentRow(row);
     const TGroupsLinesItem item = form.Items()[static_cast<std::size_t>(row)];
     const int index = LineRecordIndex(w.Station.Session, *w.Station.Store, item.Item);
-    const int priority = w.Station.Store->Lines[static_cast<std::size_t>(index)].ALPriority == 4 ? 3 : 4;
+    const int priority =
+        w.Station.Store->Lines[static_cast<std::size_t>(index)].ALPriority == 4 ? 3 : 4;
     form.LinePanel()->PriorityList()->setCurrentText(QString::number(priority));
 
     w.Dialogs.ExpectQuestion(UncommittedQuestion(item), TAnswer::Cancel);
@@ -233,14 +237,17 @@ TEST(GroupsLinesForm, Screenshot) {
     // A line of the first group, so that the picture shows rows following the group.
     TGroupsLinesForm form(w.Ctx());
     int row = FirstCarriedRow(form, w);
-    while (LineRecordIndex(w.Station.Session, store, form.Items()[static_cast<std::size_t>(row)].Item) < 0 ||
-           store.Lines[static_cast<std::size_t>(LineRecordIndex(
-                           w.Station.Session, store, form.Items()[static_cast<std::size_t>(row)].Item))]
+    while (LineRecordIndex(w.Station.Session, store,
+                           form.Items()[static_cast<std::size_t>(row)].Item) < 0 ||
+           store
+                   .Lines[static_cast<std::size_t>(LineRecordIndex(
+                       w.Station.Session, store, form.Items()[static_cast<std::size_t>(row)].Item))]
                    .ALGroup != 0)
         ++row;
     const int port = form.Items()[static_cast<std::size_t>(row)].Item;
-    store.Names->SetPortName(TBroadcaster::GetLineNumFromPortNum("Dogwood", std::to_string(port)) - 1,
-                             Utf8ToCp1251("Бухгалтерия"));
+    store.Names->SetPortName(
+        TBroadcaster::GetLineNumFromPortNum("Dogwood", std::to_string(port)) - 1,
+        Utf8ToCp1251("Бухгалтерия"));
     store.Names->SetGroupName(0, Utf8ToCp1251("Офис"));
     TGroupsLinesForm shown(w.Ctx());
     shown.show();

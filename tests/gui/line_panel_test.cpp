@@ -30,9 +30,7 @@ struct TPanelStation : test::TOfflineSession {
         : TOfflineSession(model, version) {
         test::TakeStation(sim::MakeBuiltinStation(model, false, version), Session, *Store);
     }
-    app::TAppContext Ctx() {
-        return test::ContextOf(Session, Store, Strict, &Worker, Dir.Path);
-    }
+    app::TAppContext Ctx() { return test::ContextOf(Session, Store, Strict, &Worker, Dir.Path); }
     int FirstLine() const {
         for (const TPortPtr& p : Store->Ports)
             if (LineRecordIndex(Session, *Store, p->Number) >= 0) return p->Number;
@@ -62,8 +60,9 @@ TEST(LinePanel, ShowsTheLineBesideItsGroupAndTheSwitchRuleHolds) {
     s.Store->Groups[2].GR_Redirect = true;
     s.Store->Groups[2].GR_Priority = 4;
     s.Store->Groups[2].GR_DirectCall = "105";
-    s.Store->Names->SetPortName(TBroadcaster::GetLineNumFromPortNum("Dogwood", std::to_string(port)) - 1,
-                                Utf8ToCp1251("Касса"));
+    s.Store->Names->SetPortName(
+        TBroadcaster::GetLineNumFromPortNum("Dogwood", std::to_string(port)) - 1,
+        Utf8ToCp1251("Касса"));
     TLinePanel panel(s.Ctx());
     panel.ShowItem(port);
     panel.show();
@@ -182,7 +181,8 @@ TEST(LinePanel, ClosedTrunkRowsAreBuiltPerTrunkPortAndSavedAtTheirIndex) {
     panel.ShowItem(port);
     ASSERT_EQ(panel.TrunkRowCount(), static_cast<int>(rows.size()));
     for (int k = 0; k < panel.TrunkRowCount(); ++k)
-        EXPECT_EQ(panel.TrunkBox(k)->text(), QString::number(rows[static_cast<std::size_t>(k)].Port));
+        EXPECT_EQ(panel.TrunkBox(k)->text(),
+                  QString::number(rows[static_cast<std::size_t>(k)].Port));
     EXPECT_TRUE(panel.TrunkGroupValue(2)->Checked());
     EXPECT_FALSE(panel.TrunkGroupValue(1)->Checked());
 
@@ -198,6 +198,26 @@ TEST(LinePanel, ClosedTrunkRowsAreBuiltPerTrunkPortAndSavedAtTheirIndex) {
     panel.ShowItem(port);
     EXPECT_EQ(panel.TrunkRowCount(), static_cast<int>(rows.size()));
     EXPECT_TRUE(panel.TrunkBox(k)->isChecked());
+}
+
+TEST(LinePanel, ALineTheTableDoesNotCarryIsShownButCannotBeEdited) {
+    TPanelStation s("Dogwood");
+    int beyond = 0;
+    for (const TPortPtr& p : s.Store->Ports)
+        if (p->Type == kPortTypeSubscriber && LineRecordIndex(s.Session, *s.Store, p->Number) < 0)
+            beyond = p->Number;
+    if (beyond == 0) GTEST_SKIP() << "every line of this station is carried";
+    TLinePanel panel(s.Ctx());
+    panel.ShowItem(beyond);
+    EXPECT_TRUE(panel.NumberLabel()->text().endsWith(", не входит в таблицу АЛ станции"));
+    EXPECT_FALSE(panel.NameEdit()->isEnabled());
+    EXPECT_FALSE(panel.OwnBox(al_setting::DTMF)->isEnabled());
+    EXPECT_FALSE(panel.DirectCallEdit()->isEnabled());
+    EXPECT_FALSE(panel.CommitButton()->isEnabled());
+    EXPECT_FALSE(panel.Dirty());
+    panel.ShowItem(s.FirstLine());  // a carried line is editable again
+    EXPECT_TRUE(panel.NameEdit()->isEnabled());
+    EXPECT_TRUE(panel.CommitButton()->isEnabled());
 }
 
 TEST(LinePanel, CancelShowsTheStoreAgainAndChangesNothing) {
@@ -237,10 +257,9 @@ TEST(LinePanel, FileRoundTripCarriesExactlyTheChangedPriority) {
     }
     test::SavedFile(session, store, dir + "/after.ats");
     const std::string key = FindCodec(ETable::SubscriberLines)->Key;
-    test::ExpectOnlyThisChange(dir + "/before.ats", dir + "/after.ats", ETable::SubscriberLines,
-                               [&](nlohmann::json& tables) {
-                                   tables[key][index]["ALPriority"] = newPriority;
-                               });
+    test::ExpectOnlyThisChange(
+        dir + "/before.ats", dir + "/after.ats", ETable::SubscriberLines,
+        [&](nlohmann::json& tables) { tables[key][index]["ALPriority"] = newPriority; });
 }
 
 }  // namespace
