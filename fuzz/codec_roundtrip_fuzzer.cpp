@@ -67,12 +67,12 @@ TState& State() {
 }
 
 class TInput {
-public:
+  public:
     TInput(const std::uint8_t* data, std::size_t size) : Data(data), Size(size) {}
     bool Empty() const { return Pos >= Size; }
     std::uint8_t Next() { return Pos < Size ? Data[Pos++] : 0; }
 
-private:
+  private:
     const std::uint8_t* Data;
     std::size_t Size;
     std::size_t Pos = 0;
@@ -92,7 +92,8 @@ void FillArea(TRawArea& area, TInput& in) {
 
 std::vector<std::vector<std::uint8_t>> SlotBytes(const TRawArea& area) {
     std::vector<std::vector<std::uint8_t>> all;
-    for (const TRawSlot& slot : area.Slots) all.emplace_back(slot.Valid().begin(), slot.Valid().end());
+    for (const TRawSlot& slot : area.Slots)
+        all.emplace_back(slot.Valid().begin(), slot.Valid().end());
     return all;
 }
 

@@ -30,14 +30,15 @@ constexpr std::size_t kWriteLimit = 1000000;
 
 // A line that delivers the input's bytes and then silence, and swallows what is sent.
 class TFuzzLine : public TCommPort {
-public:
+  public:
     TFuzzLine(const std::uint8_t* data, std::size_t size) : Data(data), Size(size) {}
     void WriteByte(std::uint8_t) override {
         if (++Writes > kWriteLimit) fuzz::Fail("an exchange that never stops sending");
     }
     int ReadByteTimeout(unsigned) override {
         if (Pos < Size) return Data[Pos++];
-        if (++SilentReads > kSilentReadLimit) fuzz::Fail("an exchange that never ends on a silent line");
+        if (++SilentReads > kSilentReadLimit)
+            fuzz::Fail("an exchange that never ends on a silent line");
         return -1;
     }
     void PurgeInput() override {}
@@ -45,7 +46,7 @@ public:
     std::uint8_t Next() { return Pos < Size ? Data[Pos++] : 0; }
     bool Exhausted() const { return Pos >= Size; }
 
-private:
+  private:
     const std::uint8_t* Data;
     std::size_t Size;
     std::size_t Pos = 0;
@@ -102,7 +103,8 @@ void RunOne(TFuzzLine& line, TFrameEngine& engine) {
             const std::uint8_t factor = static_cast<std::uint8_t>(1 + what % 3);
             const std::uint8_t count = static_cast<std::uint8_t>(extra % 16);
             std::vector<std::uint8_t> members(std::size_t{count} * factor, 0x21);
-            engine.WriteConference(size, count == 0 ? 0 : static_cast<std::uint8_t>(members.size() + 1),
+            engine.WriteConference(size,
+                                   count == 0 ? 0 : static_cast<std::uint8_t>(members.size() + 1),
                                    count, members, 1 + extra % 5);
             break;
         }

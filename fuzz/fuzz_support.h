@@ -24,7 +24,7 @@ inline constexpr std::array<const char*, 4> kModels{"Cedar", "Dogwood", "Alder",
 
 // Answers every question with OK and swallows every message, as a user clicking through would.
 class TQuietDialogs : public TUserDialogs {
-public:
+  public:
     void Message(const std::string&, const std::string&) override {}
     TAnswer Question(const std::string&, const std::string&) override { return TAnswer::Ok; }
     std::optional<std::string> OpenFile(const std::string&, const std::string&,
@@ -39,9 +39,10 @@ public:
 
 // A temporary folder for the whole run, removed at exit.
 class TScratchFolder {
-public:
+  public:
     TScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-fuzz-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zarnik-fuzz-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         Path = pattern;
     }

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
         for (const auto& file : files) {
             const std::vector<std::uint8_t> bytes = ReadAll(file);
             // A copy of exactly the input's size, so that a read past its end is caught.
-            std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[std::max<std::size_t>(bytes.size(), 1)]);
+            std::unique_ptr<std::uint8_t[]> input(
+                new std::uint8_t[std::max<std::size_t>(bytes.size(), 1)]);
             std::copy(bytes.begin(), bytes.end(), input.get());
             LLVMFuzzerTestOneInput(input.get(), bytes.size());
             ++runs;

@@ -63,9 +63,9 @@ TEST(TraceFormatTest, ProgramAndSimulatorWriteTheSameLines) {
             int ms;
             bool requestStart;
             bool lost;
-        } calls[] = {{true, 0x00, 1, true, false},    {false, 0x00, 3, false, false},
-                     {true, 0x0A, 1500, true, false}, {true, 0xFF, 1500, false, false},
-                     {true, 0x0B, 1700, true, false}, {false, 0x03, 1702, false, false},
+        } calls[] = {{true, 0x00, 1, true, false},     {false, 0x00, 3, false, false},
+                     {true, 0x0A, 1500, true, false},  {true, 0xFF, 1500, false, false},
+                     {true, 0x0B, 1700, true, false},  {false, 0x03, 1702, false, false},
                      {false, 0xC4, 1703, false, true}, {false, 0x5e, 1704, false, false}};
         for (const auto& c : calls) {
             const auto at = start + std::chrono::milliseconds(c.ms);
@@ -88,10 +88,9 @@ TEST(ByteTraceTest, ReadThroughSimulatorTracesTheWholeExchangeInOrder) {
     const std::string simTrace = dir.Path + "/sim.trace";
     const std::string ourTrace = dir.Path + "/cli.trace";
     test::TSimProcess sim({"--model", "Dogwood", "--trace", simTrace});
-    const test::TProgramRun run =
-        test::RunProgram({ZARNIK_CLI_PATH, "--dir", dir.Path, "--port", sim.LinkPath(),
-                          "--trace", ourTrace, "--yes", "read", "-o", dir.Path + "/x.ats",
-                          "--tables", "time,lines"});
+    const test::TProgramRun run = test::RunProgram(
+        {ZARNIK_CLI_PATH, "--dir", dir.Path, "--port", sim.LinkPath(), "--trace", ourTrace, "--yes",
+         "read", "-o", dir.Path + "/x.ats", "--tables", "time,lines"});
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     sim.Stop();  // the simulator ends its trace on the way out
 
@@ -110,9 +109,8 @@ TEST(ByteTraceTest, AFileThatCannotBeCreatedIsReportedAndTheCliStops) {
     const TByteTrace trace(path);
     EXPECT_FALSE(trace.Good());
     if (!std::filesystem::exists(ZARNIK_CLI_PATH)) return;
-    const test::TProgramRun run = test::RunProgram(
-        {ZARNIK_CLI_PATH, "--dir", dir.Path, "--port", dir.Path + "/COM9", "--trace", path,
-         "info"});
+    const test::TProgramRun run = test::RunProgram({ZARNIK_CLI_PATH, "--dir", dir.Path, "--port",
+                                                    dir.Path + "/COM9", "--trace", path, "info"});
     EXPECT_NE(run.ExitCode, 0);
     EXPECT_NE(run.Output.find(path), std::string::npos) << run.Output;
 }

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
             std::vector<std::uint8_t> input{static_cast<std::uint8_t>(c),
                                             static_cast<std::uint8_t>(m)};
             for (const TRawSlot& slot : s.Session.Area(codecs[c]->Table).Slots) {
-                if (slot.Capacity() > 255) input.push_back(static_cast<std::uint8_t>(slot.Length >> 8));
+                if (slot.Capacity() > 255)
+                    input.push_back(static_cast<std::uint8_t>(slot.Length >> 8));
                 input.push_back(static_cast<std::uint8_t>(slot.Length));
                 input.insert(input.end(), slot.Valid().begin(), slot.Valid().end());
             }

@@ -49,7 +49,9 @@ TByteTrace::TByteTrace(std::string path, std::uintmax_t limit)
     Failed = !File;
 }
 
-TByteTrace::~TByteTrace() { Flush(); }
+TByteTrace::~TByteTrace() {
+    Flush();
+}
 
 bool TByteTrace::Good() const {
     const std::lock_guard guard(Lock);

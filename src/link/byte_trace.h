@@ -26,7 +26,7 @@ namespace zarnik {
 // Formats the trace lines onto a stream. The caller says where a request starts when it knows
 // (the simulator parses the requests); otherwise a line ends when the direction changes.
 class TTraceLineWriter {
-public:
+  public:
     using TTime = std::chrono::steady_clock::time_point;
     TTraceLineWriter(std::ostream& out, TTime start) : Out(out), Start(start) {}
     ~TTraceLineWriter() { Finish(); }
@@ -40,7 +40,7 @@ public:
     // Forgets the open line without ending it (its start was dropped from the file).
     void Forget() { LineOpen = false; }
 
-private:
+  private:
     std::ostream& Out;
     TTime Start;
     bool LineOpen = false;
@@ -56,7 +56,7 @@ private:
 // master byte after a pause of more than kNewRequestGap starts a new line (a retry after a
 // silent station, the next frame of a sequence). Safe to share between threads.
 class TByteTrace {
-public:
+  public:
     static constexpr std::uintmax_t kDefaultLimit = 10 * 1024 * 1024;
     static constexpr std::uintmax_t kSmallestLimit = 4096;
     static constexpr std::chrono::milliseconds kNewRequestGap{100};
@@ -78,7 +78,7 @@ public:
     // Ends the open line and pushes everything to the file.
     void Flush();
 
-private:
+  private:
     using TTime = TTraceLineWriter::TTime;
     mutable std::mutex Lock;
     std::string FilePath;

@@ -1,7 +1,5 @@
 #include "link/comm_port.h"
 
-#include "link/byte_trace.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -17,6 +15,8 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+
+#include "link/byte_trace.h"
 
 namespace zarnik {
 
@@ -500,7 +500,8 @@ std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n, Clock::time_po
         if (events == 0) break;
         const ssize_t r = ::read(Fd, buf + count, n - count);
         if (r > 0) {
-            if (const auto trace = Trace()) trace->Received({buf + count, static_cast<std::size_t>(r)});
+            if (const auto trace = Trace())
+                trace->Received({buf + count, static_cast<std::size_t>(r)});
             count += static_cast<std::size_t>(r);
             continue;
         }

@@ -60,8 +60,8 @@ public:
     static bool PortExists(const std::string& name);
 
     virtual void WriteByte(std::uint8_t b);
-    int ReadByte();                   // 0..255, or -1 after ~250 ms of silence
-    virtual int ReadByteTimeout(unsigned ms); // see comm_port.cpp for the exact waiting rule
+    int ReadByte();                            // 0..255, or -1 after ~250 ms of silence
+    virtual int ReadByteTimeout(unsigned ms);  // see comm_port.cpp for the exact waiting rule
     int ReadBlock(std::span<std::uint8_t> buf);
     virtual void PurgeInput();
     virtual void Flush();
