@@ -64,10 +64,6 @@ TMainForm::~TMainForm() {
 QAction* TMainForm::AddCommand(QMenu* menu, ECommand c, const QString& caption) {
     auto* a = menu->addAction(caption);
     a->setObjectName(caption.trimmed());
-    if (WindowPending(c))
-        a->setToolTip(QStringLiteral("Окно «%1» ещё не готово: команда появится в следующей "
-                                     "версии программы.")
-                          .arg(caption.trimmed()));
     connect(a, &QAction::triggered, this, [this, c] { Run(c); });
     Actions[c] = a;
     return a;
@@ -162,7 +158,7 @@ void TMainForm::BuildToolbar() {
     for (const TTool& t : kTools) {
         const QString caption = Actions.at(t.Command)->text();
         auto* a = tools->addAction(style()->standardIcon(t.Icon), caption);
-        a->setToolTip(WindowPending(t.Command) ? Actions.at(t.Command)->toolTip() : caption);
+        a->setToolTip(caption);
         connect(a, &QAction::triggered, this, [this, c = t.Command] { Run(c); });
         ToolActions[t.Command] = a;
         if (QWidget* w = tools->widgetForAction(a)) w->setAccessibleName(caption);
@@ -365,11 +361,11 @@ void TMainForm::ShowPortFailure(const std::string& message, const ECommError& e)
 void TMainForm::UpdateCommands() {
     RefreshSummary();
     for (auto& [c, a] : Actions) {
-        const bool on = !WindowPending(c) && Session && MenuEnabled(c, *Session);
+        const bool on = Session && MenuEnabled(c, *Session);
         a->setEnabled(on);
     }
     for (auto& [c, a] : ToolActions)
-        a->setEnabled(!WindowPending(c) && Session && ToolbarEnabled(c, *Session));
+        a->setEnabled(Session && ToolbarEnabled(c, *Session));
 }
 
 void TMainForm::RefreshSummary() {
@@ -386,7 +382,7 @@ void TMainForm::Run(ECommand c) {
     if (Worker.Busy()) return;
     if (!Session && c != ECommand::Exit) return;
     // Enabling is recomputed when a menu opens; a shortcut may come before that.
-    if (c != ECommand::Exit && (WindowPending(c) || !MenuEnabled(c, *Session))) return;
+    if (c != ECommand::Exit && !MenuEnabled(c, *Session)) return;
     Guarded([this, c] {
         switch (c) {
             case ECommand::LoadFile:

@@ -37,14 +37,6 @@ bool Exec(const TAppContext& ctx, QWidget* parent) {
 
 }  // namespace
 
-bool WindowPending(ECommand c) {
-    switch (c) {
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
     switch (c) {
         case ECommand::SystemSettings:
@@ -73,16 +65,16 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TRoutingTableForm>(ctx, parent);
         case ECommand::Conferences:
             return Exec<TConferenceForm>(ctx, parent);
+        case ECommand::CompareFile:
+            return CompareWithFile(ctx, parent);
         case ECommand::CrossConnect:
             return Exec<TCrossConnectForm>(ctx, parent);
         case ECommand::StaButtons:
             return TStaButtonsForm::Open(ctx, parent);
-        case ECommand::GroupsLines:
-            return Exec<TGroupsLinesForm>(ctx, parent);
-        case ECommand::CompareFile:
-            return CompareWithFile(ctx, parent);
         case ECommand::TrunksBulk:
             return OpenTrunksBulkWindow(ctx, parent);
+        case ECommand::GroupsLines:
+            return Exec<TGroupsLinesForm>(ctx, parent);
         case ECommand::ProgramNumbers:
             return Exec<TPrgNumForm>(ctx, parent);
         case ECommand::Redirections:

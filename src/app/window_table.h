@@ -1,6 +1,5 @@
 #pragma once
-// Which window each menu command opens. One place for all of them: a window that is not part
-// of the program yet is "pending", its entry stays off and its tooltip says why.
+// Which window each menu command opens: one place for all of them.
 
 #include <QWidget>
 
@@ -8,9 +7,6 @@
 #include "editors/main_window_rules.h"
 
 namespace zarnik::app {
-
-// True while the command's window is not built yet.
-bool WindowPending(ECommand c);
 
 // Opens the command's window modally over parent. Returns true when the window was closed by
 // its accepting button (for the constructor: a new configuration was built).

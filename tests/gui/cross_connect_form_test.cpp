@@ -58,7 +58,6 @@ struct TCrossWindow {
 };
 
 TEST(CrossConnectForm, ChooseViewExchangeAndFindItInTheSavedFile) {
-    EXPECT_FALSE(app::WindowPending(ECommand::CrossConnect));
     TCrossWindow t;
     app::TCrossConnectForm form(t.W.Ctx());
     form.show();

@@ -66,7 +66,6 @@ TEST(StaButtonsForm, AStationWithoutSystemPhonesGetsAWarningInsteadOfTheWindow) 
     EXPECT_EQ(w.Dialogs.Seen.back().Caption, "Предупреждение");
     EXPECT_TRUE(w.Dialogs.AllSeen());
     EXPECT_EQ(Print(w), before);
-    EXPECT_FALSE(app::WindowPending(ECommand::StaButtons));
 }
 
 TEST(StaButtonsForm, ACodeThatDoesNotEncodeIsRefusedAsTypedAndCancelKeepsTheStore) {
