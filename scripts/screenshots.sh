@@ -11,5 +11,5 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && QT_QPA_PLATFORM=offscreen "$OLDPWD/build/zarnik" --demo Dogwood --screenshots "$out")
 (cd "$work" && QT_QPA_PLATFORM=offscreen ZARNIK_SCREENSHOT_DIR="$out" \
-   "$OLDPWD/build/zarnik_gui_tests" --gtest_filter='*Screenshot*:*Pictured*' >/dev/null)
+   "$OLDPWD/build/zarnik_gui_tests" --gtest_filter='*Screenshot*:*Pictured*:-TrunkLinePanel.Screenshot' >/dev/null)
 ls -l "$out"/*.png
