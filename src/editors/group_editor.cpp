@@ -17,35 +17,6 @@ constexpr const char* kErrorCaption = "Ошибка";
 constexpr int kPriorityChoices = 10;
 constexpr int kLastGroupNumber = kFirstGroupNumber + kGroupCount - 1;
 
-constexpr std::array<const char*, kAlSettingCount> kSettingCaptions{
-    "Запрет инициирования второго соединения",
-    "Разрешение DTMF набора",
-    "Запрет сигналов \"Требование соединения\"",
-    "Домофон 01",
-    "Домофон 02",
-    "Домофон 03",
-    "Домофон 04",
-    "Запрет переадресации",
-    "Разрешение включения режима \"Не беспокоить\"",
-    "Запрет включения ГГС",
-    "Запрет использования заказа соединения",
-    "Запрет перехвата неопределенного вызова",
-    "Разрешение вызова всех ГГС",
-    "Ограничение выхода на все СЛ",
-    "Ограничение выхода на междугороднюю связь",
-    "Ограничение выхода на международную связь",
-    "Запрет использования автодозвона",
-    "Режим \"Факс\"",
-    "Аппаратная поддержка адаптера МБ и ТЧ",
-    "Русификация СТА",
-    "Доступ к 1-й секции белой книжки",
-    "Доступ ко 2-й секции белой книжки",
-    "Доступ к 3-й секции белой книжки",
-    "Доступ к 4-й секции белой книжки",
-    "Доступ к 5-й секции белой книжки",
-    "Доступ к черной книжке",
-};
-
 bool ValidSlIndex(int index) {
     return index >= 0 && index < static_cast<int>(kAlTrunkLineSlots);
 }
@@ -104,7 +75,7 @@ std::string ValueProblem(const TGroupView& view) {
 
 std::string GroupSettingCaption(int index) {
     if (index < 0 || index >= kAlSettingCount) return "";
-    return kSettingCaptions[static_cast<std::size_t>(index)];
+    return kAlSettingCaptions[static_cast<std::size_t>(index)];
 }
 
 std::vector<TGroupChoice> GroupCallChoices(const TDataStream& store, int currentPort) {

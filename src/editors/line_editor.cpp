@@ -18,35 +18,13 @@ using namespace al_setting;
 constexpr const char* kErrorCaption = "Ошибка";
 constexpr int kPriorityChoices = 10;
 
-// Captions of the settings in the order the panel lists them (door phones have their own group).
-struct TCaption {
-    int Setting;
-    const char* Text;
-};
-constexpr std::array<TCaption, 22> kSettingCaptions{{
-    {SecondJoining, "Запрет инициирования второго соединения"},
-    {DTMF, "Разрешение DTMF набора"},
-    {RequiresCallSignal, "Запрет сигналов \"Требование соединения\""},
-    {Redirect, "Запрет переадресации"},
-    {NonWorry, "Разрешение включения режима \"Не беспокоить\""},
-    {GGSUse, "Запрет включения ГГС"},
-    {UsePipeOfOrder, "Запрет использования заказа соединения"},
-    {InterceptVoidCall, "Запрет перехвата неопределенного вызова"},
-    {AllGGSUse, "Разрешение вызова всех ГГС"},
-    {SLOutput, "Ограничение выхода на все СЛ"},
-    {MGOutput, "Ограничение выхода на междугороднюю связь"},
-    {MNOutput, "Ограничение выхода на международную связь"},
-    {AutoDialer, "Запрет использования автодозвона"},
-    {FAXRegime, "Режим \"Факс\""},
-    {mBAdapter_ON, "Аппаратная поддержка адаптера МБ и ТЧ"},
-    {RusSTA, "Русификация СТА"},
-    {w_extnum_1th, "Доступ к 1-й секции белой книжки"},
-    {w_extnum_1th + 1, "Доступ ко 2-й секции белой книжки"},
-    {w_extnum_1th + 2, "Доступ к 3-й секции белой книжки"},
-    {w_extnum_1th + 3, "Доступ к 4-й секции белой книжки"},
-    {w_extnum_1th + 4, "Доступ к 5-й секции белой книжки"},
-    {b_extnum, "Доступ к черной книжке"},
-}};
+// The settings in the order the panel lists them (door phones have their own group).
+constexpr std::array<int, 22> kPanelSettings{
+    SecondJoining,    DTMF,          RequiresCallSignal, Redirect,         NonWorry,
+    GGSUse,           UsePipeOfOrder, InterceptVoidCall, AllGGSUse,        SLOutput,
+    MGOutput,         MNOutput,      AutoDialer,         FAXRegime,        mBAdapter_ON,
+    RusSTA,           w_extnum_1th,  w_extnum_1th + 1,   w_extnum_1th + 2, w_extnum_1th + 3,
+    w_extnum_1th + 4, b_extnum};
 
 // Trunk line positions of the boards: a port given to a door phone loses its kind text, so
 // its board and position tell what it is.
@@ -125,9 +103,10 @@ bool StoreLineName(TDataStream& store, int nameIndex, const std::string& cp1251,
 
 std::vector<TLineSettingRow> LineSettingRows(const std::string& model, const std::string& version) {
     std::vector<TLineSettingRow> rows;
-    for (const TCaption& c : kSettingCaptions) {
-        if (!AlSettingShown(model, version, c.Setting)) continue;
-        rows.push_back({c.Setting, c.Text, AlSettingSaved(model, version, c.Setting)});
+    for (int setting : kPanelSettings) {
+        if (!AlSettingShown(model, version, setting)) continue;
+        rows.push_back({setting, kAlSettingCaptions[static_cast<std::size_t>(setting)],
+                        AlSettingSaved(model, version, setting)});
     }
     return rows;
 }
@@ -136,7 +115,7 @@ std::vector<TLineSettingRow> LineDoorPhoneRows(const std::string& model) {
     const int count = TBroadcaster::IsSmallModel(model) ? 2 : 4;
     std::vector<TLineSettingRow> rows;
     for (int k = 0; k < count; ++k)
-        rows.push_back({Df01 + k, "Домофон 0" + std::to_string(k + 1), true});
+        rows.push_back({Df01 + k, kAlSettingCaptions[static_cast<std::size_t>(Df01 + k)], true});
     return rows;
 }
 
