@@ -304,7 +304,8 @@ TEST(CrossConnect, SystemPhoneExchangeMovesItsButtonsAndItsLinks) {
 
     const TCrossPlan plan = ApplyCrossConnect(s.Session, st, a, b);
     ASSERT_TRUE(plan.Ok()) << plan.Refusal;
-    for (const TDataStream* d : {&st, SavedAndLoaded(s)->Store.get()}) {
+    const auto loaded = SavedAndLoaded(s);  // kept alive while the loop reads its store
+    for (const TDataStream* d : {&st, loaded->Store.get()}) {
         EXPECT_EQ(d->StaButtons[ib].Buttons[0], "101");
         EXPECT_EQ(d->StaButtons[ia].Buttons[0], "102");
         EXPECT_EQ(d->StaButtons[ib].LinkedSta, -1);
