@@ -18,25 +18,12 @@
 #include "model/data_stream.h"
 #include "model/port.h"
 #include "platform/file_system.h"
+#include "platform/silent_dialogs.h"
 #include "sim/builtin_stations.h"
 #include "sim/station_images.h"
 
 namespace zarnik {
 namespace {
-
-class TQuietDialogs : public TUserDialogs {
-  public:
-    void Message(const std::string&, const std::string&) override {}
-    TAnswer Question(const std::string&, const std::string&) override { return TAnswer::Cancel; }
-    std::optional<std::string> OpenFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> SaveFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-};
 
 TTableTicks AllTicks() {
     TTableTicks ticks{};
@@ -77,7 +64,7 @@ struct TTwoFiles {
         std::error_code ec;
         std::filesystem::remove_all(Dir, ec);
     }
-    TQuietDialogs Dialogs;
+    TSilentDialogs Dialogs;
     std::string Dir, A, B;
 };
 

@@ -16,26 +16,12 @@
 #include "flows/config_snapshot.h"
 #include "link/main_class.h"
 #include "model/data_stream.h"
+#include "platform/silent_dialogs.h"
 #include "platform/user_dialogs.h"
 
 namespace zarnik::fuzz {
 
 inline constexpr std::array<const char*, 4> kModels{"Cedar", "Dogwood", "Alder", "Birch"};
-
-// Answers every question with OK and swallows every message, as a user clicking through would.
-class TQuietDialogs : public TUserDialogs {
-  public:
-    void Message(const std::string&, const std::string&) override {}
-    TAnswer Question(const std::string&, const std::string&) override { return TAnswer::Ok; }
-    std::optional<std::string> OpenFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> SaveFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-};
 
 // A temporary folder for the whole run, removed at exit.
 class TScratchFolder {
@@ -66,7 +52,7 @@ struct TFuzzSession {
         Saved->Restore(Session, *Store);
         Session.Frames.Stats = {};
     }
-    TQuietDialogs Dialogs;
+    TSilentDialogs Dialogs{TAnswer::Ok};  // a user clicking through every question
     TMainClass Session;
     std::unique_ptr<TDataStream> Store;
     std::unique_ptr<TConfigSnapshot> Saved;

@@ -7,6 +7,7 @@
 #include "model/broadcaster.h"
 #include "model/port.h"
 #include "platform/text_1251.h"
+#include "platform/silent_dialogs.h"
 
 namespace zarnik {
 
@@ -24,21 +25,6 @@ bool AllDigits(const std::string& text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
-
-// Failures of the space removal never come from a string copy; the dialogs are not needed.
-class TNoDialogs : public TUserDialogs {
-  public:
-    void Message(const std::string&, const std::string&) override {}
-    TAnswer Question(const std::string&, const std::string&) override { return TAnswer::Cancel; }
-    std::optional<std::string> OpenFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> SaveFile(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-};
 
 std::string PortName(const TDataStream& store, const TPort& port) {
     if (!store.Names || port.Line < 1) return "";
@@ -111,7 +97,7 @@ TButtonCodeCheck CheckButtonCode(const std::string& typed) {
     bool digitsFit = true;
     if (std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7F; })) {
         try {
-            TNoDialogs quiet;
+            TSilentDialogs quiet;  // removing spaces from a copy never fails
             TBroadcaster::StrToWord1(text, code, kind, quiet);
         } catch (const std::invalid_argument&) {
             digitsFit = false;
