@@ -1,57 +1,45 @@
 #include "link/comm_port.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <optional>
-#include <system_error>
 #include <utility>
 
 #include "link/byte_trace.h"
+#include "link/comm_port_detail.h"
+
+// The half of TCommPort that is the same on every platform; the device itself is reached in
+// comm_port_posix.cpp or comm_port_win32.cpp.
 
 namespace zarnik {
+
+namespace comm_detail {
+
+[[noreturn]] void Raise(std::uint8_t code, std::uint32_t err) { throw ECommError(code, err); }
+
+std::optional<unsigned> ComNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 6) return std::nullopt;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char c = static_cast<char>(name[i] & ~0x20);
+        if (c != "COM"[i]) return std::nullopt;
+    }
+    if (name[3] == '0') return std::nullopt;
+    unsigned n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return std::nullopt;
+        n = n * 10 + static_cast<unsigned>(name[i] - '0');
+    }
+    if (n < 1 || n > 255) return std::nullopt;
+    return n;
+}
+
+}  // namespace comm_detail
+
+using namespace comm_detail;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// Error codes, one per failing step.
-constexpr std::uint8_t kErrBaudRate = 1;
-constexpr std::uint8_t kErrStopBits = 3;
-constexpr std::uint8_t kErrParity = 4;
-constexpr std::uint8_t kErrByteSize = 5;
-constexpr std::uint8_t kErrNameWhileOpen = 6;
-constexpr std::uint8_t kErrNotOpen = 7;
-constexpr std::uint8_t kErrOpen = 8;
-constexpr std::uint8_t kErrWrite = 9;
-constexpr std::uint8_t kErrRead = 10;
-constexpr std::uint8_t kErrClose = 11;
-constexpr std::uint8_t kErrPurge = 12;
-constexpr std::uint8_t kErrFlush = 13;
-constexpr std::uint8_t kErrGetLine = 14;
-constexpr std::uint8_t kErrSetLine = 15;
-
-// The station link's fixed line: 19200 baud, 8 data bits, no parity, two stop bits.
-constexpr int kLinkBaud = 19200;
-constexpr std::uint8_t kLinkByteSize = 8;
-constexpr std::uint8_t kLinkParity = 0;
-constexpr std::uint8_t kLinkStopBits = 2;
-
-// The driver time-outs the link was built around: a block read may take 250 ms plus 1 ms per
-// byte in total and ends early after 15 ms without a byte; a write gives up after 251 ms.
-constexpr int kReadIntervalMs = 15;
-constexpr int kReadPerByteMs = 1;
-constexpr int kWriteWaitMs = 251;
 
 // What each error code says went wrong; code 2 has never been used.
 constexpr std::array<const char*, 18> kStepTexts{
@@ -79,239 +67,20 @@ const char* StepText(std::uint8_t code) {
     return code < kStepTexts.size() ? kStepTexts[code] : kStepTexts[0];
 }
 
-struct TSpeed {
-    int Baud;
-    speed_t Code;
-};
-
-constexpr TSpeed kSpeeds[] = {
-    {50, B50},           {75, B75},           {110, B110},         {134, B134},
-    {150, B150},         {200, B200},         {300, B300},         {600, B600},
-    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
-    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
-    {115200, B115200},   {230400, B230400},
-#ifdef B460800
-    {460800, B460800},   {500000, B500000},   {576000, B576000},   {921600, B921600},
-    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
-#endif
-};
-
-std::optional<speed_t> SpeedFor(int baud) {
-    for (const TSpeed& s : kSpeeds) {
-        if (s.Baud == baud) return s.Code;
-    }
-    return std::nullopt;
-}
-
-std::optional<tcflag_t> SizeFlags(std::uint8_t bits) {
-    switch (bits) {
-        case 5:
-            return CS5;
-        case 6:
-            return CS6;
-        case 7:
-            return CS7;
-        case 8:
-            return CS8;
-        default:
-            return std::nullopt;
-    }
-}
-
-// 0 none, 1 odd, 2 even, 3 mark, 4 space.
-std::optional<tcflag_t> ParityFlags(std::uint8_t parity) {
-    switch (parity) {
-        case 0:
-            return tcflag_t{0};
-        case 1:
-            return tcflag_t{PARENB | PARODD};
-        case 2:
-            return tcflag_t{PARENB};
-#ifdef CMSPAR
-        case 3:
-            return tcflag_t{PARENB | PARODD | CMSPAR};
-        case 4:
-            return tcflag_t{PARENB | CMSPAR};
-#endif
-        default:
-            return std::nullopt;
-    }
-}
-
-// A UART gives one and a half stop bits only with 5 data bits, where it is what CSTOPB means.
-std::optional<tcflag_t> StopFlags(std::uint8_t stopBits, std::uint8_t byteSize) {
-    switch (stopBits) {
-        case 0:
-            return tcflag_t{0};
-        case 1:
-            if (byteSize != 5) return std::nullopt;
-            return tcflag_t{CSTOPB};
-        case 2:
-            return tcflag_t{CSTOPB};
-        default:
-            return std::nullopt;
-    }
-}
-
-#ifdef CMSPAR
-constexpr tcflag_t kParityMask = PARENB | PARODD | CMSPAR;
-#else
-constexpr tcflag_t kParityMask = PARENB | PARODD;
-#endif
-constexpr tcflag_t kLineMask = CSIZE | CSTOPB | kParityMask;
-
-// Fills the four line values into t; false when the device cannot express one of them.
-bool PutLine(termios& t, int baud, std::uint8_t size, std::uint8_t parity, std::uint8_t stop) {
-    const auto speed = SpeedFor(baud);
-    const auto sizeFlags = SizeFlags(size);
-    const auto parityFlags = ParityFlags(parity);
-    const auto stopFlags = StopFlags(stop, size);
-    if (!speed || !sizeFlags || !parityFlags || !stopFlags) return false;
-    if (cfsetospeed(&t, *speed) != 0 || cfsetispeed(&t, *speed) != 0) return false;
-    t.c_cflag = (t.c_cflag & ~kLineMask) | *sizeFlags | *parityFlags | *stopFlags;
-    return true;
-}
-
-// tcsetattr succeeds when any part of the request took, so what the driver holds is compared.
-bool LineTook(const termios& wanted, const termios& got) {
-    if (cfgetospeed(&got) != cfgetospeed(&wanted)) return false;
-    const speed_t in = cfgetispeed(&got);
-    if (in != 0 && in != cfgetispeed(&wanted)) return false;
-    return (got.c_cflag & kLineMask) == (wanted.c_cflag & kLineMask);
-}
-
-// Sets t on fd and checks it took; returns 0 or the errno, leaving the old state on failure.
-int SetLine(int fd, const termios& t, const termios& previous) {
-    if (tcsetattr(fd, TCSANOW, &t) != 0) return errno;
-    termios got{};
-    if (tcgetattr(fd, &got) != 0) return errno;
-    if (LineTook(t, got)) return 0;
-    tcsetattr(fd, TCSANOW, &previous);
-    return EINVAL;
-}
-
-// The binary link needs every byte as it is: no echo, no translation, no flow control.
-void MakeRaw(termios& t) {
-    cfmakeraw(&t);
-    t.c_iflag &= ~(IXOFF | IXANY);
-    t.c_cflag |= CLOCAL | CREAD;
-    t.c_cflag &= ~CRTSCTS;
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
-}
-
-// Opens the device for exclusive use by this program; -1 with errno set when it cannot be had.
-// The lock also keeps out a second port object of this process, which TIOCEXCL does not.
-int OpenDevice(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
-        ::close(fd);
-        errno = err;
-        return -1;
-    }
-    return fd;
-}
-
-[[noreturn]] void Raise(std::uint8_t code, int err) {
-    throw ECommError(code, static_cast<std::uint32_t>(err));
-}
-
-[[noreturn]] void CloseAndRaise(int fd, std::uint8_t code, int err) {
-    ioctl(fd, TIOCNXCL);
-    ::close(fd);
-    Raise(code, err);
-}
-
-int MsUntil(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) return 0;
-    return static_cast<int>(std::chrono::ceil<milliseconds>(left).count());
-}
-
-// Waits for fd to become ready for events until the deadline. Returns the poll events, 0 on
-// time-out; raises code on failure.
-short WaitReady(int fd, short events, Clock::time_point deadline, std::uint8_t code) {
-    if (fd < 0) Raise(code, EBADF);
-    for (;;) {
-        pollfd p{fd, events, 0};
-        const int r = poll(&p, 1, MsUntil(deadline));
-        if (r > 0) {
-            if (p.revents & POLLNVAL) Raise(code, EBADF);
-            return p.revents;
-        }
-        if (r == 0) return 0;
-        if (errno != EINTR) Raise(code, errno);
-    }
-}
-
-std::optional<unsigned> ComNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6) return std::nullopt;
-    for (std::size_t i = 0; i < 3; ++i) {
-        const char c = static_cast<char>(name[i] & ~0x20);
-        if (c != "COM"[i]) return std::nullopt;
-    }
-    if (name[3] == '0') return std::nullopt;
-    unsigned n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return std::nullopt;
-        n = n * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    if (n < 1 || n > 255) return std::nullopt;
-    return n;
-}
-
 }  // namespace
 
 std::string ECommError::What() const {
     std::string text = "serial port error " + std::to_string(Code) + ": " + StepText(Code);
     if (LastError != 0) {
         text += " (errno " + std::to_string(LastError) + ": " +
-                std::generic_category().message(static_cast<int>(LastError)) + ")";
+                SystemErrorText(LastError) + ")";
     }
     return text;
-}
-
-std::string PortOpenReason(const ECommError& e) {
-    // Only the steps of an open say anything about the device itself.
-    if (e.Code != kErrOpen && e.Code != kErrGetLine && e.Code != kErrSetLine) return "";
-    switch (static_cast<int>(e.LastError)) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-        case ENOTDIR:
-            return "нет такого устройства";
-        case EBUSY:
-        case EWOULDBLOCK:
-            return "порт занят другой программой";
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return "нет прав доступа";
-        case ENOTTY:
-        case EISDIR:
-        case EINVAL:
-            return "это не последовательный порт";
-        default:
-            return "";
-    }
 }
 
 std::string WithPortOpenReason(const std::string& text, const ECommError& e) {
     const std::string reason = PortOpenReason(e);
     return reason.empty() ? text : text + " Причина: " + reason + ".";
-}
-
-std::string ResolvePortName(const std::string& name) {
-    if (!name.empty() && name.front() == '/') return name;
-    const auto n = ComNumber(name);
-    if (!n) return name;
-    const char* dir = std::getenv("ZARNIK_SERIAL_DIR");
-    if (dir == nullptr || *dir == '\0') return "/dev/ttyS" + std::to_string(*n - 1);
-    std::string path = dir;
-    if (path.back() != '/') path += '/';
-    return path + "COM" + std::to_string(*n);
 }
 
 TCommPort::TCommPort() = default;
@@ -322,58 +91,6 @@ TCommPort::~TCommPort() {
     } catch (const ECommError&) {
         // Nothing can be done about a failed close while going away.
     }
-}
-
-void TCommPort::Open(const std::string& name) {
-    if (OpenFlag) return;
-    Name = name;
-    BaudRate = kLinkBaud;
-    ByteSize = kLinkByteSize;
-    Parity = kLinkParity;
-    StopBits = kLinkStopBits;
-
-    const int fd = OpenDevice(ResolvePortName(name));
-    if (fd < 0) Raise(kErrOpen, errno);
-    // Keeps other programs out; without the privilege to enforce it the lock still holds ours.
-    ioctl(fd, TIOCEXCL);
-
-    termios previous{};
-    if (tcgetattr(fd, &previous) != 0) CloseAndRaise(fd, kErrGetLine, errno);
-    termios line = previous;
-    MakeRaw(line);
-    if (!PutLine(line, BaudRate, ByteSize, Parity, StopBits))
-        CloseAndRaise(fd, kErrSetLine, EINVAL);
-    const int err = SetLine(fd, line, previous);
-    if (err != 0) CloseAndRaise(fd, kErrSetLine, err);
-
-    // Queue sizes have no counterpart here: the kernel sizes the tty buffers itself. The
-    // driver's read time-outs are the poll() waits of the reads below.
-
-    // A pseudo-terminal or a three-wire adapter has no modem lines; that is no reason to fail.
-    int dtr = TIOCM_DTR;
-    int rts = TIOCM_RTS;
-    ioctl(fd, TIOCMBIS, &dtr);
-    ioctl(fd, TIOCMBIC, &rts);
-
-    // Whatever the line held before we came is not an answer to anything we will send.
-    tcflush(fd, TCIFLUSH);
-    Fd = fd;
-    OpenFlag = true;
-}
-
-void TCommPort::Close() {
-    if (!OpenFlag) return;
-    // Whoever looks at the trace next looks after the exchange: let it hold all of it.
-    if (const auto trace = Trace()) trace->Flush();
-    const int fd = Fd;
-    // The descriptor is gone after close() even when it reports an error, so it is never
-    // closed twice; the port stays marked open until a Close succeeds.
-    Fd = -1;
-    if (fd >= 0) {
-        ioctl(fd, TIOCNXCL);  // a tty still held elsewhere would otherwise refuse our reopen
-        if (::close(fd) != 0) Raise(kErrClose, errno);
-    }
-    OpenFlag = false;
 }
 
 void TCommPort::SetPortName(const std::string& name) {
@@ -405,35 +122,6 @@ void TCommPort::SetStopBits(std::uint8_t stopBits) {
     ApplyLine(kErrStopBits, BaudRate, ByteSize, Parity, old);
 }
 
-void TCommPort::ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,
-                          std::uint8_t oldParity, std::uint8_t oldStop) {
-    if (!OpenFlag) return;
-    int err = 0;
-    termios previous{};
-    if (Fd < 0) {
-        err = EBADF;
-    } else if (tcgetattr(Fd, &previous) != 0) {
-        err = errno;
-    } else {
-        termios line = previous;
-        err = PutLine(line, BaudRate, ByteSize, Parity, StopBits) ? SetLine(Fd, line, previous)
-                                                                  : EINVAL;
-    }
-    if (err == 0) return;
-    BaudRate = oldBaud;
-    ByteSize = oldSize;
-    Parity = oldParity;
-    StopBits = oldStop;
-    Raise(errorCode, err);
-}
-
-bool TCommPort::PortExists(const std::string& name) {
-    const int fd = OpenDevice(ResolvePortName(name));
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
-
 void TCommPort::SetTrace(std::shared_ptr<TByteTrace> trace) {
     const std::lock_guard guard(TraceLock);
     TraceSink = std::move(trace);
@@ -442,24 +130,6 @@ void TCommPort::SetTrace(std::shared_ptr<TByteTrace> trace) {
 std::shared_ptr<TByteTrace> TCommPort::Trace() const {
     const std::lock_guard guard(TraceLock);
     return TraceSink;
-}
-
-void TCommPort::WriteByte(std::uint8_t b) {
-    if (!OpenFlag) Raise(kErrNotOpen, 0);
-    const auto deadline = Clock::now() + milliseconds(kWriteWaitMs);
-    for (;;) {
-        const ssize_t n = ::write(Fd, &b, 1);
-        if (n == 1) {
-            if (const auto trace = Trace()) trace->Sent(b);
-            return;
-        }
-        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            Raise(kErrWrite, errno);
-        }
-        if (n < 0 && errno == EINTR) continue;
-        // A byte the line would not take in time is a failed write, not a silent loss.
-        if (WaitReady(Fd, POLLOUT, deadline, kErrWrite) == 0) Raise(kErrWrite, ETIMEDOUT);
-    }
 }
 
 int TCommPort::ReadByte() {
@@ -489,40 +159,6 @@ int TCommPort::ReadBlock(std::span<std::uint8_t> buf) {
     const std::size_t count = ReadInto(buf.data(), buf.size(), total);
     if (count < buf.size()) buf[count] = 0;
     return static_cast<int>(count);
-}
-
-std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n, Clock::time_point total) {
-    std::size_t count = 0;
-    while (count < n) {
-        const auto deadline =
-            count == 0 ? total : std::min(total, Clock::now() + milliseconds(kReadIntervalMs));
-        const short events = WaitReady(Fd, POLLIN, deadline, kErrRead);
-        if (events == 0) break;
-        const ssize_t r = ::read(Fd, buf + count, n - count);
-        if (r > 0) {
-            if (const auto trace = Trace())
-                trace->Received({buf + count, static_cast<std::size_t>(r)});
-            count += static_cast<std::size_t>(r);
-            continue;
-        }
-        // End of file on a tty means the line was hung up (a pty whose other side closed).
-        if (r == 0) Raise(kErrRead, EIO);
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) Raise(kErrRead, errno);
-        if (events & (POLLHUP | POLLERR)) Raise(kErrRead, EIO);
-    }
-    return count;
-}
-
-void TCommPort::PurgeInput() {
-    if (!OpenFlag) Raise(kErrNotOpen, 0);
-    if (tcflush(Fd, TCIFLUSH) != 0) Raise(kErrPurge, errno);
-}
-
-void TCommPort::Flush() {
-    if (!OpenFlag) Raise(kErrNotOpen, 0);
-    while (tcdrain(Fd) != 0) {
-        if (errno != EINTR) Raise(kErrFlush, errno);
-    }
 }
 
 }  // namespace zarnik

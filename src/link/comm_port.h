@@ -1,5 +1,6 @@
 #pragma once
-// TCommPort: the one piece of code that touches the serial device. POSIX termios + poll().
+// TCommPort: the one piece of code that touches the serial device (termios and poll() on POSIX,
+// the communications calls on Windows).
 // 19200 baud, 8 data bits, no parity, two stop bits, raw. A single ReadByte waits at most
 // about 250 ms, as the station link has always expected of its driver.
 
@@ -81,7 +82,7 @@ private:
     std::uint8_t ByteSize = 8;
     std::uint8_t Parity = 0;
     std::uint8_t StopBits = 0;
-    int Fd = -1;
+    std::intptr_t Handle = -1;  // the open device: a descriptor, or a Windows handle
     mutable std::mutex TraceLock;
     std::shared_ptr<TByteTrace> TraceSink;
     void ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,
