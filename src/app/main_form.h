@@ -107,6 +107,7 @@ private:
     void FillStatusLines();
     void RefreshSummary();
     void ShowPortName();
+    void ReleaseGonePort();
     void ClearStatusLines();
     void OpenClockWindow(bool calendarToday);
     void OpenWindow(ECommand c);

@@ -119,6 +119,9 @@ public:
 
     bool Identified = false;
     bool DataPresent = false;
+    // The options file names a device that was not there at start (reported): the port is
+    // closed and the desktop program asks for one.
+    bool StoredPortMissing = false;
     std::array<bool, kTableCount> ChangeFlags{};
 
     std::array<std::uint8_t, kStatusBlockSize> CallAccounting{};
