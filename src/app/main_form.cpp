@@ -48,8 +48,10 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
     BuildMenus();
     BuildToolbar();
     BuildCentre();
+    // Labels that show a value keep no accessible name of their own: a screen reader then
+    // announces their whole current text ("Порт: COM3"), not a caption.
     PortText = new QLabel(this);
-    PortText->setAccessibleName(QStringLiteral("Порт"));
+    PortText->setObjectName(QStringLiteral("Порт"));
     statusBar()->addPermanentWidget(PortText);
     UpdateCommands();
     resize(820, 600);
@@ -173,6 +175,7 @@ void TMainForm::BuildCentre() {
     auto* linesLayout = new QVBoxLayout(lines);
     for (std::size_t i = 0; i < Lines.size(); ++i) {
         Lines[i] = new QLabel(lines);
+        Lines[i]->setObjectName(QStringLiteral("Строка состояния %1").arg(i + 1));
         Lines[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         linesLayout->addWidget(Lines[i]);
     }
@@ -185,7 +188,7 @@ void TMainForm::BuildCentre() {
     summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary->setMargin(8);
-    summary->setAccessibleName(QStringLiteral("Сводка"));
+    summary->setObjectName(QStringLiteral("Сводка"));
     Home = summary;
     Stack->addWidget(Home);
     ReadPnl = new TTablePanel({QStringLiteral("Чтение данных из АТС"),
@@ -259,6 +262,16 @@ void TMainForm::Start() {
     // The adapter the options name is not plugged in (already said): ask for a port.
     if (Session->StoredPortMissing && !Options.StartChoice) OpenWindow(ECommand::Options);
 
+    if (!Options.OpenFile.empty()) {
+        // Opened with a file (from the file manager): no question; a file that cannot be
+        // loaded has said why, and the program starts empty.
+        WorkWithFiles();
+        TTableTicks all{};
+        all.fill(true);
+        Guarded([this, &all] { LoadFile(Options.OpenFile, all); });
+        Q_EMIT startFinished();
+        return;
+    }
     EStartChoice choice = EStartChoice::Station;
     if (Options.StartChoice) {
         choice = *Options.StartChoice;
@@ -676,25 +689,30 @@ void TMainForm::OnLoad() {
         return;
     }
     if (!ConfirmDiscard()) return;
+    if (!LoadFile(LoadPnl->FileName().toStdString(), ticks)) {
+        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
+        return;
+    }
+    HidePanels();
+    UpdateCommands();
+}
+
+bool TMainForm::LoadFile(const std::string& name, const TTableTicks& ticks) {
     const TConfigSnapshot before(*Session, Ctx.D());
     bool loaded = false;
     try {
-        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks,
-                                   LoadPnl->FileName().toStdString());
+        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks, name);
     } catch (const TExitProgram&) {
         // A file of an unknown station ended the program once; the configuration in hand stays.
         before.Restore(*Session, Ctx.D());
     }
-    if (!loaded) {
-        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
-        return;
-    }
+    if (!loaded) return false;
     const auto lines = LoadedStatusLines(Ctx.D());
     for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
     Session->DataPresent = true;
     MarkClean();
-    HidePanels();
     UpdateCommands();
+    return true;
 }
 
 void TMainForm::OnSave() {
@@ -784,10 +802,7 @@ void TMainForm::FillStatusLines() {
 
 void TMainForm::ClearStatusLines() {
     const auto lines = BareStatusLines();
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        Lines[i]->setText(Q(lines[i]));
-        Lines[i]->setAccessibleName(Q(lines[i]).trimmed());
-    }
+    for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
 }
 
 }  // namespace zarnik::app

@@ -58,6 +58,10 @@ int main(int argc, char** argv) {
     app.add_option("--trace", options.TraceFile,
                    "write a timestamped hex trace of every byte exchanged with the station "
                    "(the file keeps at most the newest 10 MB)");
+#ifdef ZARNIK_VERSION
+    app.set_version_flag("--version", std::string("zarnik-cli ") + ZARNIK_VERSION,
+                         "print the program's version and exit");
+#endif
     app.require_subcommand(1);
     // The global options may also follow the command: "read -o x.ats --yes".
     app.fallthrough();
