@@ -23,6 +23,7 @@
 #include "editors/options_editing.h"
 #include "flows/config_snapshot.h"
 #include "flows/read_write_all.h"
+#include "flows/station_journal.h"
 #include "flows/status_lines.h"
 #include "flows/verified_write.h"
 #include "model/program_options.h"
@@ -239,6 +240,7 @@ void TMainForm::Start() {
         return;
     }
     Session->Frames.CancelFlag = Worker.CancelFlag();
+    Session->JournalProgram = "zarnik";
     // The exchange trace switched on in the options window runs from the start.
     if (LoadSafetyOptions(Session->BaseDir).TraceExchange &&
         !ApplyTraceSwitch(*Session, true, Session->BaseDir))
@@ -358,8 +360,8 @@ std::optional<int> TMainForm::ReadStation(TProgress& progress) {
 }
 
 void TMainForm::SaveReadBackup() {
-    if (!LoadSafetyOptions(Session->BaseDir).AutoBackup) return;
-    const TBackupOutcome saved = BackUpAfterRead(*Session, Ctx.D(), Backups, ReadFailed);
+    const bool backup = LoadSafetyOptions(Session->BaseDir).AutoBackup;
+    const TBackupOutcome saved = FinishStationRead(*Session, Ctx.D(), Backups, ReadFailed, backup);
     if (saved.Kind == TBackupOutcome::EKind::Failed)
         Ctx.Dlg().Message("Резервная копия конфигурации АТС не сохранена: " + saved.Why + ".",
                           "Предупреждение");
