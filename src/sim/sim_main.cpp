@@ -207,6 +207,26 @@ int main(int argc, char** argv) {
     app.add_flag("--wire-rate", server.WireRate, "pace bytes as a 19200 baud line does");
     app.add_option("--trace", server.TraceFile, "write a timestamped hex trace of every byte");
     app.add_option("--stats", server.StatsFile, "write request and byte counts on exit");
+    app.add_option("--adapter-latency", server.AdapterLatencyMs,
+                   "model a USB-serial adapter in front of the computer: answer bytes are\n"
+                   "handed over when 62 have gathered or MS ms after the first of them\n"
+                   "(FTDI: 16 by default, 1 with the driver's low-latency flag)")
+        ->check(CLI::Range(0, 10000));
+    std::string unplug;
+    app.add_option("--unplug-in", unplug,
+                   "CODE or CODE@N: pull the cable out when the N-th (default first)\n"
+                   "request of CODE begins: the pty closes and the link goes away")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return zarnik::sim::ParseVanishSpec(text)
+                           ? std::string()
+                           : std::string("expected CODE or CODE@N, e.g. 4C@3");
+            },
+            "CODE[@N]"));
+    app.add_option("--replug-after", server.ReplugAfterMs,
+                   "after --unplug-in, plug in again after MS ms: a new pty under the same\n"
+                   "link, as an adapter comes back under its /dev/serial/by-id name")
+        ->check(CLI::Range(0, 600000));
     AddStationOptions(app, stationOptions);
     AddFaultOptions(app, stationOptions, server);
     app.footer(
@@ -217,6 +237,11 @@ int main(int argc, char** argv) {
         "could not start (a refused --from file, no directory for --save-on-exit, no link) or\n"
         "--save-on-exit could not be written; bad arguments give CLI11's own non-zero codes.");
     CLI11_PARSE(app, argc, argv);
+    if (!unplug.empty()) {
+        const auto spec = *zarnik::sim::ParseVanishSpec(unplug);
+        server.UnplugIn = spec.first;
+        server.UnplugAt = spec.second;
+    }
 
     // Every refusal comes before the link exists, so nobody connects to a station that is
     // about to go away.
