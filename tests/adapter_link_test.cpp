@@ -72,6 +72,14 @@ TEST(AdapterLatency, IdentificationAndEveryFlowSucceedAtSixteenMilliseconds) {
     EXPECT_TRUE(SetStationClock(*s.Session, TStationDateTime{2030, 1, 2, 3, 4, 5}));
 }
 
+// The probe's 20 ms is in truth about 500 ms: an adapter whose timer holds every answer for
+// 200 ms still has a link. A probe that gave up after 20 ms would find none.
+TEST(AdapterLatency, TheLinkProbeWaitsLongEnoughForASlowAdapter) {
+    test::TSimSession s({"--model", "Cedar", "--adapter-latency", "200"});
+    EXPECT_EQ(s.Session->CheckLink(), 1);
+    EXPECT_TRUE(s.Session->ReadIdentification(false));
+}
+
 // Pulled out while the program waits for an answer: the read stops at once with the device
 // named as gone, and once the adapter is back under its stable name the next read works.
 TEST(AdapterUnplugged, MidReadTheReadStopsAtOnceAndTheNextReadWorksWhenItIsBack) {
@@ -121,15 +129,15 @@ TEST(AdapterUnplugged, MidWriteTheMessageNamesTheDeviceAndWhatTheStationNowHolds
     test::TSimProcess sim({"--model", "Cedar", "--unplug-in", "D8@3"});
     const auto device = std::filesystem::canonical(sim.LinkPath()).string();
     const auto start = Clock::now();
-    const test::TProgramRun run = test::RunProgram(
-        {ZARNIK_CLI_PATH, "--port", sim.LinkPath(), "--dir", dir.Path, "write", source,
-         "--no-backup"},
-        30s);
+    const test::TProgramRun run =
+        test::RunProgram({ZARNIK_CLI_PATH, "--port", sim.LinkPath(), "--dir", dir.Path, "write",
+                          source, "--no-backup"},
+                         30s);
     EXPECT_LT(SecondsSince(start), 15.0);
     EXPECT_EQ(run.ExitCode, 1) << run.Output;
-    const std::string gone =
-        "Последовательный порт " + device + " отключен (устройство извлечено?). Запись в АТС "
-        "прервана ошибкой COM-порта. Записаны в АТС: ";
+    const std::string gone = "Последовательный порт " + device +
+                             " отключен (устройство извлечено?). Запись в АТС "
+                             "прервана ошибкой COM-порта. Записаны в АТС: ";
     EXPECT_NE(run.Output.find(gone), std::string::npos) << run.Output;
     EXPECT_NE(run.Output.find("Не записаны (или записаны не полностью): "), std::string::npos)
         << run.Output;
@@ -143,14 +151,14 @@ TEST(AdapterUnplugged, MidReadFromTheCommandLineNothingIsWritten) {
     test::WriteBytes(target, "old");
     test::TSimProcess sim({"--model", "Cedar", "--unplug-in", "4C"});
     const auto device = std::filesystem::canonical(sim.LinkPath()).string();
-    const test::TProgramRun run = test::RunProgram(
-        {ZARNIK_CLI_PATH, "--port", sim.LinkPath(), "--dir", dir.Path, "--yes", "read", "-o",
-         target},
-        30s);
+    const test::TProgramRun run =
+        test::RunProgram({ZARNIK_CLI_PATH, "--port", sim.LinkPath(), "--dir", dir.Path, "--yes",
+                          "read", "-o", target},
+                         30s);
     EXPECT_EQ(run.ExitCode, 1) << run.Output;
-    EXPECT_NE(run.Output.find("Последовательный порт " + device +
-                              " отключен (устройство извлечено?)."),
-              std::string::npos)
+    EXPECT_NE(
+        run.Output.find("Последовательный порт " + device + " отключен (устройство извлечено?)."),
+        std::string::npos)
         << run.Output;
     EXPECT_EQ(test::ReadBytes(target), "old");
 }

@@ -176,9 +176,8 @@ TEST(ProgramOptionsDevice, APathIsKeptAfterTheSwitchesAndWinsOverThePortNumber) 
     WriteBytes(base / "Zarnik_M.cfg", std::string("\x03\x00", 2));
     ASSERT_TRUE(SaveSafetyOptions(base.Path, {false, true, false}, dialogs));
     ASSERT_TRUE(SaveDevicePath(base.Path, device, dialogs));
-    EXPECT_EQ(ReadBytes(base / "Zarnik_M.cfg"),
-              std::string("\x03\x00ZXO\x03\x00\x01\x00ZXP", 12) +
-                  static_cast<char>(device.size()) + device);
+    EXPECT_EQ(ReadBytes(base / "Zarnik_M.cfg"), std::string("\x03\x00ZXO\x03\x00\x01\x00ZXP", 12) +
+                                                    static_cast<char>(device.size()) + device);
     TProgramOptions options = LoadOrCreateOptions(base.Path, dialogs);
     EXPECT_EQ(options.PortName, device);
     EXPECT_EQ(options.Source, TOptionsSource::Read);
@@ -215,11 +214,11 @@ TEST(ProgramOptionsDevice, AnAdapterNotPluggedInIsNamedAndThePortIsNotOpened) {
 
 TEST(ProgramOptionsDevice, BrokenPathRecordsAreRefusedAsAnyOtherTail) {
     const std::string broken[] = {
-        std::string("\x03\x00ZXP\x00", 6),                           // an empty path
-        std::string("\x03\x00ZXP\x05/dev", 9),                       // cut short
-        std::string("\x03\x00ZXP\x02/aZXP\x02/b", 14),               // two paths
-        std::string("\x03\x00ZXP\x02/aZXO\x01\x01", 13),             // switches after the path
-        std::string("\x03\x00ZXP\x03/a\x00", 9),                     // a zero byte inside
+        std::string("\x03\x00ZXP\x00", 6),                // an empty path
+        std::string("\x03\x00ZXP\x05/dev", 9),            // cut short
+        std::string("\x03\x00ZXP\x02/aZXP\x02/b", 14),    // two paths
+        std::string("\x03\x00ZXP\x02/aZXO\x01\x01", 13),  // switches after the path
+        std::string("\x03\x00ZXP\x03/a\x00", 9),          // a zero byte inside
     };
     for (const std::string& content : broken) {
         TScratchDir base;

@@ -75,9 +75,8 @@ TEST(SerialPortList, AdaptersComeFirstByNameWithTheirStablePathThenTheComNamesTh
 
     const auto devices = SerialDevicesUnder(t.Roots);
     ASSERT_EQ(devices.size(), 4u);
-    const auto list = BuildPortList(devices, [](const std::string& n) {
-        return n == "COM1" || n == "COM12";
-    });
+    const auto list =
+        BuildPortList(devices, [](const std::string& n) { return n == "COM1" || n == "COM12"; });
     ASSERT_EQ(list.size(), 6u);
     const std::string dev = t.Dev.string();
     EXPECT_EQ(list[0].Path, dev + "/ttyACM0");
@@ -89,7 +88,8 @@ TEST(SerialPortList, AdaptersComeFirstByNameWithTheirStablePathThenTheComNamesTh
               dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1234-if00-port0");
     EXPECT_EQ(list[2].Caption(), dev + "/ttyUSB2 — ch341-uart");  // only its driver is known
     EXPECT_EQ(list[2].StoredName(), dev + "/ttyUSB2");            // no stable path: the node
-    EXPECT_EQ(list[3].Caption(), dev + "/ttyUSB10 — USB-Serial Controller (Prolific Technology Inc.)");
+    EXPECT_EQ(list[3].Caption(),
+              dev + "/ttyUSB10 — USB-Serial Controller (Prolific Technology Inc.)");
     EXPECT_EQ(list[4].Caption(), "COM1");
     EXPECT_TRUE(list[4].IsComName);
     EXPECT_EQ(list[5].Caption(), "COM12");
@@ -107,8 +107,9 @@ TEST(SerialPortList, NoTreeNoDevicesAndAReportedComNameIsOfferedOnce) {
     TFakeTree t;
     EXPECT_TRUE(SerialDevicesUnder(t.Roots).empty());  // the folders do not even exist
     // Windows reports COM5 itself; the probe of COM5 does not add it a second time.
-    const auto list = BuildPortList({{"COM5", "", "USB Serial Port", "FTDI", "ftdibus"}},
-                                    [](const std::string& n) { return n == "COM5" || n == "COM7"; });
+    const auto list =
+        BuildPortList({{"COM5", "", "USB Serial Port", "FTDI", "ftdibus"}},
+                      [](const std::string& n) { return n == "COM5" || n == "COM7"; });
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].Caption(), "COM5 — USB Serial Port (FTDI)");
     EXPECT_EQ(list[1].Caption(), "COM7");
@@ -120,8 +121,9 @@ TEST(SerialPortList, NoTreeNoDevicesAndAReportedComNameIsOfferedOnce) {
 TEST(PortAdvice, NoRightsSaysHowToGetThemAndABusyPortNamesItsHolder) {
     const std::string text = "Исключение! Какая-то проблема при открытии СОМ-порта.(2)";
     EXPECT_EQ(WithPortOpenReason(text, ECommError(8, EACCES), "/dev/ttyUSB0"),
-              text + " Нет прав на /dev/ttyUSB0. Добавьте пользователя в группу dialout (sudo "
-                     "usermod -aG dialout $USER) и войдите в систему заново.");
+              text +
+                  " Нет прав на /dev/ttyUSB0. Добавьте пользователя в группу dialout (sudo "
+                  "usermod -aG dialout $USER) и войдите в систему заново.");
     // Other reasons read as before.
     EXPECT_EQ(WithPortOpenReason(text, ECommError(8, ENOENT), "/dev/ttyUSB0"),
               text + " Причина: нет такого устройства.");

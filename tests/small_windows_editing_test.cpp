@@ -75,8 +75,9 @@ TEST(OptionsEditing, ADevicePathIsTakenOnlyWhenItOpensAsASerialPort) {
     refused.ExpectMessage("Устройство " + notSerial +
                           " не открывается как последовательный порт. Причина: это не "
                           "последовательный порт.");
-    refused.ExpectMessage("Устройство /dev/zarnik-no-such-tty не открывается как "
-                          "последовательный порт. Причина: нет такого устройства.");
+    refused.ExpectMessage(
+        "Устройство /dev/zarnik-no-such-tty не открывается как "
+        "последовательный порт. Причина: нет такого устройства.");
     EXPECT_FALSE(AcceptPortChoice(s.Session, notSerial, s.Dir.Path, refused));
     EXPECT_FALSE(AcceptPortChoice(s.Session, "/dev/zarnik-no-such-tty", s.Dir.Path, refused));
     EXPECT_TRUE(refused.AllSeen());

@@ -160,8 +160,8 @@ struct TPending {
 
 class TServeLoop {
   public:
-    TServeLoop(TSimStation& station, const TServerOptions& options,
-               std::unique_ptr<TPtyLink>& link, TTraceWriter* trace)
+    TServeLoop(TSimStation& station, const TServerOptions& options, std::unique_ptr<TPtyLink>& link,
+               TTraceWriter* trace)
         : Station(station),
           Options(options),
           Link(link),
@@ -207,7 +207,7 @@ class TServeLoop {
     std::deque<TPending> Outgoing;
     std::mt19937 DropRng;
     TLineStats Line;
-    bool PulledOut = false;   // the unplug has happened (it happens once)
+    bool PulledOut = false;  // the unplug has happened (it happens once)
     TSimTime PulledAt{};
 
     bool UnplugDue() const {
