@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -526,6 +527,31 @@ TEST_F(CliStationTest, InfoTellsHowFarTheClockIsOffAndGlobalOptionsGoAnywhere) {
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_TRUE(std::filesystem::exists(file));
     ASSERT_EQ(Cli(Dir, Port(), {"clock", "--set-now"}).Code, 0);
+}
+
+}  // namespace
+}  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// `ports`: one port a line, four tab-separated fields; the COMn names that open say where they
+// lead; exit 0 whatever is found.
+TEST_F(CliTest, PortsListsOnePortALineWithWhereItLeadsAndWhetherItOpens) {
+    test::TSimProcess sim({"--model", "Cedar"});
+    const char* old = std::getenv("ZARNIK_SERIAL_DIR");
+    const std::string kept = old != nullptr ? old : "";
+    setenv("ZARNIK_SERIAL_DIR", sim.Dir().c_str(), 1);
+    const TRun run = Cli(Dir, "", {"ports"});
+    if (old != nullptr)
+        setenv("ZARNIK_SERIAL_DIR", kept.c_str(), 1);
+    else
+        unsetenv("ZARNIK_SERIAL_DIR");
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_TRUE(Has(run.Out, "COM3\t-\t" + sim.LinkPath() + "\tдоступен\n")) << run.Out;
+    std::istringstream lines(run.Out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 3) << line;
 }
 
 }  // namespace

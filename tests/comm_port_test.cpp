@@ -424,6 +424,40 @@ TEST_F(CommPortPty, PeerGoneIsAReadAndWriteFailureNotSilence) {
     EXPECT_FALSE(port.IsOpen());
 }
 
+// The line hung up as when a USB adapter is pulled out: the device is let go at once and
+// every later call fails without waiting, marked gone, until the port is closed and opened
+// again.
+TEST_F(CommPortPty, AGoneDeviceIsLetGoAndEveryLaterCallFailsAtOnce) {
+    TCommPort port;
+    port.Open(SlavePath);
+    EXPECT_EQ(port.DevicePath(), SlavePath);
+    EXPECT_FALSE(port.DeviceGone());
+    ::close(Master);
+    Master = -1;
+    const auto gone = [&](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const ECommError& e) {
+            return e.Gone ? static_cast<int>(e.Code) : -static_cast<int>(e.Code);
+        }
+        return 0;
+    };
+    const auto start = Clock::now();
+    EXPECT_EQ(gone([&] { port.ReadByteTimeout(500); }), 10);
+    EXPECT_TRUE(port.DeviceGone());
+    EXPECT_TRUE(port.IsOpen());  // until Close, as after any failure
+    EXPECT_EQ(gone([&] { port.WriteByte(0x00); }), 9);
+    EXPECT_EQ(gone([&] { port.PurgeInput(); }), 12);
+    EXPECT_EQ(gone([&] { port.Flush(); }), 13);
+    EXPECT_LT(MsSince(start), 100);
+    EXPECT_EQ(PortGoneText(ECommError(10, EIO, true), port.DevicePath()),
+              "Последовательный порт " + SlavePath + " отключен (устройство извлечено?).");
+    EXPECT_EQ(PortGoneText(ECommError(10, EIO), port.DevicePath()), "");
+    EXPECT_NO_THROW(port.Close());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.DeviceGone());
+}
+
 }  // namespace
 }  // namespace zarnik
 

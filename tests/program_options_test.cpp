@@ -163,3 +163,73 @@ TEST(ProgramOptionsSave, AMissingBaseDirectoryIsReportedAndNothingIsWritten) {
 
 }  // namespace
 }  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// A device path chosen in place of a COMn name is kept after the two bytes and the switches.
+TEST(ProgramOptionsDevice, APathIsKeptAfterTheSwitchesAndWinsOverThePortNumber) {
+    TScratchDir base;
+    TScriptedDialogs dialogs;
+    const std::string device = base / "ttyUSB0";
+    WriteBytes(device, "");
+    WriteBytes(base / "Zarnik_M.cfg", std::string("\x03\x00", 2));
+    ASSERT_TRUE(SaveSafetyOptions(base.Path, {false, true, false}, dialogs));
+    ASSERT_TRUE(SaveDevicePath(base.Path, device, dialogs));
+    EXPECT_EQ(ReadBytes(base / "Zarnik_M.cfg"), std::string("\x03\x00ZXO\x03\x00\x01\x00ZXP", 12) +
+                                                    static_cast<char>(device.size()) + device);
+    TProgramOptions options = LoadOrCreateOptions(base.Path, dialogs);
+    EXPECT_EQ(options.PortName, device);
+    EXPECT_EQ(options.Source, TOptionsSource::Read);
+    EXPECT_EQ(StoredDevicePath(base.Path), device);
+
+    // The switches change, the path stays; a COMn choice then replaces the path.
+    ASSERT_TRUE(SaveSafetyOptions(base.Path, {}, dialogs));
+    EXPECT_EQ(LoadOrCreateOptions(base.Path, dialogs).PortName, device);
+    ASSERT_TRUE(SaveOptions(base.Path, 5, dialogs));
+    EXPECT_EQ(ReadBytes(base / "Zarnik_M.cfg"), std::string("\x05\x00", 2));
+    EXPECT_EQ(LoadOrCreateOptions(base.Path, dialogs).PortName, "COM5");
+    EXPECT_TRUE(dialogs.Seen.empty());
+
+    // A path too long for its length byte is refused and nothing is written.
+    dialogs.ExpectMessage();
+    EXPECT_FALSE(SaveDevicePath(base.Path, "/" + std::string(300, 'x'), dialogs));
+    EXPECT_EQ(ReadBytes(base / "Zarnik_M.cfg"), std::string("\x05\x00", 2));
+}
+
+TEST(ProgramOptionsDevice, AnAdapterNotPluggedInIsNamedAndThePortIsNotOpened) {
+    TScratchDir base;
+    const std::string device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_GONE-if00-port0";
+    WriteBytes(base / "Zarnik_M.cfg",
+               std::string("\x02\x00ZXP", 5) + static_cast<char>(device.size()) + device);
+    TScriptedDialogs dialogs;
+    dialogs.ExpectMessage("Последовательный порт " + device +
+                          " не найден (адаптер не подключен?). Подключите его или выберите порт "
+                          "в окне «Настройки программы Zarnik».");
+    const TProgramOptions options = LoadOrCreateOptions(base.Path, dialogs);
+    EXPECT_EQ(options.Source, TOptionsSource::MissingDevice);
+    EXPECT_EQ(options.PortName, device);  // kept: the adapter is found again once it is back
+    EXPECT_TRUE(dialogs.AllSeen());
+}
+
+TEST(ProgramOptionsDevice, BrokenPathRecordsAreRefusedAsAnyOtherTail) {
+    const std::string broken[] = {
+        std::string("\x03\x00ZXP\x00", 6),                // an empty path
+        std::string("\x03\x00ZXP\x05/dev", 9),            // cut short
+        std::string("\x03\x00ZXP\x02/aZXP\x02/b", 14),    // two paths
+        std::string("\x03\x00ZXP\x02/aZXO\x01\x01", 13),  // switches after the path
+        std::string("\x03\x00ZXP\x03/a\x00", 9),          // a zero byte inside
+    };
+    for (const std::string& content : broken) {
+        TScratchDir base;
+        TScriptedDialogs dialogs;
+        dialogs.ExpectMessage("Ошибочный формат файла(размер!=2).");
+        WriteBytes(base / "Zarnik_M.cfg", content);
+        EXPECT_EQ(LoadOrCreateOptions(base.Path, dialogs).Source, TOptionsSource::Malformed);
+        EXPECT_FALSE(StoredDevicePath(base.Path));
+        EXPECT_TRUE(dialogs.AllSeen());
+    }
+}
+
+}  // namespace
+}  // namespace zarnik

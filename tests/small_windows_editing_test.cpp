@@ -62,6 +62,77 @@ TEST(OptionsEditing, AStartDirectoryThatIsGoneStillTakesThePortAndGoesOn) {
     EXPECT_TRUE(dialogs.AllSeen());
 }
 
+// A device path is taken when it opens as a serial device, and kept after the two bytes; one
+// that does not open is refused with its reason and changes nothing.
+TEST(OptionsEditing, ADevicePathIsTakenOnlyWhenItOpensAsASerialPort) {
+    test::TOfflineSession s;
+    test::TPtyPair pty;
+    const std::string file = s.Dir.Path + "/Zarnik_M.cfg";
+
+    test::TScriptedDialogs refused;
+    const std::string notSerial = s.Dir.Path + "/not-a-tty";
+    std::ofstream(notSerial) << "x";
+    refused.ExpectMessage("Устройство " + notSerial +
+                          " не открывается как последовательный порт. Причина: это не "
+                          "последовательный порт.");
+    refused.ExpectMessage(
+        "Устройство /dev/zarnik-no-such-tty не открывается как "
+        "последовательный порт. Причина: нет такого устройства.");
+    EXPECT_FALSE(AcceptPortChoice(s.Session, notSerial, s.Dir.Path, refused));
+    EXPECT_FALSE(AcceptPortChoice(s.Session, "/dev/zarnik-no-such-tty", s.Dir.Path, refused));
+    EXPECT_TRUE(refused.AllSeen());
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(s.Session.PortName, "COM1");
+
+    test::TScriptedDialogs quiet;
+    EXPECT_EQ(AcceptPortChoice(s.Session, pty.SlavePath, s.Dir.Path, quiet), pty.SlavePath);
+    EXPECT_EQ(s.Session.PortName, pty.SlavePath);
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(bytes, std::string("\x01\x00ZXP", 5) + static_cast<char>(pty.SlavePath.size()) +
+                         pty.SlavePath);
+    // The probe let go of the device: the session opens it at once.
+    s.Session.OpenPort();
+    EXPECT_TRUE(s.Session.Port.IsOpen());
+}
+
+TEST(OptionsEditing, TheFieldsTextMeansTheLineItShowsAndThePortIsShownByItsDevice) {
+    const std::vector<TSerialPortInfo> ports{
+        {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_X-if00-port0", "FT232R USB UART (FTDI)",
+         false},
+        {"COM3", "", "", true},
+    };
+    EXPECT_EQ(PortNameFromText("/dev/ttyUSB0 — FT232R USB UART (FTDI)", ports),
+              "/dev/serial/by-id/usb-FTDI_X-if00-port0");
+    EXPECT_EQ(PortNameFromText("  /dev/ttyUSB0 — whatever was pasted ", ports),
+              "/dev/serial/by-id/usb-FTDI_X-if00-port0");
+    EXPECT_EQ(PortNameFromText("/dev/ttyACM3 — old caption", ports), "/dev/ttyACM3");
+    EXPECT_EQ(PortNameFromText(" COM3 ", ports), "COM3");
+    EXPECT_EQ(PortNameFromText("com3", ports), "com3");  // the number rules judge it
+    EXPECT_EQ(PortCaption("/dev/serial/by-id/usb-FTDI_X-if00-port0", ports),
+              "/dev/ttyUSB0 — FT232R USB UART (FTDI)");
+    EXPECT_EQ(PortCaption("/dev/ttyUSB7", ports), "/dev/ttyUSB7");
+    EXPECT_TRUE(IsDevicePathText("/dev/ttyUSB0"));
+    EXPECT_FALSE(IsDevicePathText("COM3"));
+}
+
+// The session of a program whose options name an adapter that is not plugged in: it says so,
+// keeps the name and leaves the port closed.
+TEST(OptionsEditing, ASessionWhoseAdapterIsMissingStartsWithThePortClosed) {
+    TScratchDir dir;
+    const std::string device = dir.Path + "/serial/by-id/usb-gone";
+    std::ofstream(dir.Path + "/Zarnik_M.cfg", std::ios::binary)
+        << std::string("\x01\x00ZXP", 5) << static_cast<char>(device.size()) << device;
+    test::TScriptedDialogs dialogs;
+    dialogs.ExpectMessage(MissingDeviceText(device));
+    TMainClass session(dialogs, TSessionSetup{dir.Path, true, ""});
+    EXPECT_TRUE(session.StoredPortMissing);
+    EXPECT_EQ(session.PortName, device);
+    EXPECT_FALSE(session.Port.IsOpen());
+    EXPECT_FALSE(session.DataPresent);
+    EXPECT_TRUE(dialogs.AllSeen());
+}
+
 TEST(ClockEditing, TheStationClockRunsOnAcrossDaysMonthsAndYears) {
     EXPECT_EQ(AdvanceStationClock({2013, 7, 3, 12, 0, 5}, 1),
               (TStationDateTime{2013, 7, 3, 12, 0, 6}));

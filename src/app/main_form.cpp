@@ -262,7 +262,14 @@ void TMainForm::Start() {
     ShowPortName();
     setWindowTitle(QString::fromUtf8(kAppTitle));
     // The adapter the options name is not plugged in (already said): ask for a port.
-    if (Session->StoredPortMissing && !Options.StartChoice) OpenWindow(ECommand::Options);
+    if (Session->StoredPortMissing && !Options.StartChoice) {
+        OpenWindow(ECommand::Options);
+        try {
+            Session->OpenPort();  // the port chosen there, for the read that follows
+        } catch (const ECommError&) {
+            // Not there either: the read below says there is no link.
+        }
+    }
 
     if (!Options.OpenFile.empty()) {
         // Opened with a file (from the file manager): no question; a file that cannot be

@@ -46,8 +46,8 @@ TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(pa
         Ports->setEditText(IsDevicePathText(portName) ? Qs(portName) : QString());
     auto* choose = BuddyLabel(QStringLiteral("Выберите номер СОМ-порта"), Ports, group);
     Ports->lineEdit()->setAccessibleName(Ports->accessibleName());
-    auto* hint = new QLabel(
-        QStringLiteral("или введите путь к устройству, например /dev/ttyUSB0"), group);
+    auto* hint =
+        new QLabel(QStringLiteral("или введите путь к устройству, например /dev/ttyUSB0"), group);
     hint->setEnabled(false);
 
     Accept = CaptionedButton<QPushButton>(QStringLiteral("Принять изменения"), group);

@@ -79,6 +79,8 @@ class TCliContext {
     TUserDialogs& Dialogs() { return Dlg; }
     TTerminal& Terminal() { return Term; }
     const TCliOptions& Options() const { return Opts; }
+    // A message has already said that the port's device went away.
+    bool PortGoneSaid = false;
     // The device the session's port reaches (or was asked to), for messages.
     std::string PortDevice() const {
         return SessionPtr ? SessionPtr->Port.DevicePath() : Opts.Port;

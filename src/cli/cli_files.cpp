@@ -138,13 +138,15 @@ int RunWrite(TCliContext& context, const TWriteArgs& args) {
     } catch (const ECommError& e) {
         context.Terminal().EndLine();
         const std::string accounting = WriteEndedEarlyText(EWriteEnd::PortFailed, chosen, written);
+        // What happened to the port first, then what the station now holds; the port's own
+        // error follows from main.
         if (e.Gone) {
-            // What happened first, then what the station now holds; that is all there is to say.
             context.Dialogs().Message(PortGoneText(e, context.PortDevice()) + " " + accounting,
                                       "Ошибка");
-            return kExitFailure;
+            context.PortGoneSaid = true;
+        } else {
+            context.Dialogs().Message(accounting, "Ошибка");
         }
-        context.Dialogs().Message(accounting, "Ошибка");
         throw;
     }
     context.Terminal().EndLine();

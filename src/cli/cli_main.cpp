@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
         } catch (const ECommError& e) {
             context.Terminal().EndLine();
             // Said first and plainly; the technical line follows.
-            if (e.Gone) std::cerr << PortGoneText(e, context.PortDevice()) << "\n";
+            if (e.Gone && !context.PortGoneSaid)
+                std::cerr << PortGoneText(e, context.PortDevice()) << "\n";
             throw;
         } catch (...) {
             context.Terminal().EndLine();

@@ -26,8 +26,8 @@ std::string PortCaption(const std::string& portName, const std::vector<TSerialPo
 }
 
 std::string PortCaption(const std::string& portName) {
-    return PortCaption(portName,
-                       BuildPortList(SystemSerialDevices(), [](const std::string&) { return false; }));
+    return PortCaption(
+        portName, BuildPortList(SystemSerialDevices(), [](const std::string&) { return false; }));
 }
 
 namespace {
@@ -45,10 +45,10 @@ std::optional<std::string> TakeDevicePath(const std::string& path, TUserDialogs&
     try {
         probe.Open(path);
     } catch (const ECommError& e) {
-        dialogs.Message(WithPortOpenReason("Устройство " + path +
-                                               " не открывается как последовательный порт.",
-                                           e, probe.DevicePath()),
-                        "Ошибка");
+        dialogs.Message(
+            WithPortOpenReason("Устройство " + path + " не открывается как последовательный порт.",
+                               e, probe.DevicePath()),
+            "Ошибка");
         return std::nullopt;
     }
     try {

@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -178,7 +178,9 @@ int OpenDevice(const std::string& path) {
 // The errors with which a tty says its device is no longer there: a USB adapter pulled out
 // fails reads and writes with EIO (ENXIO or ENODEV on some drivers), as a pseudo-terminal
 // whose other side closed does.
-bool MeansGone(int err) { return err == EIO || err == ENXIO || err == ENODEV; }
+bool MeansGone(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
 
 // Asks the driver to hand received bytes over at once. A USB-serial adapter otherwise keeps
 // them until 62 have gathered or its latency timer (16 ms on FTDI) runs out, and every

@@ -51,6 +51,12 @@ public:
 class TFrameEngine {
 public:
     static constexpr unsigned kByteWaitMs = 500;
+    // The link probe asks for 20 ms, but ReadByteTimeout counts the wait from after its first
+    // empty read, which itself waits a whole ReadWaitMs (250 ms): the probe's answer may in
+    // truth come up to about 500 ms late. Keep it so. That slack is what lets a station behind
+    // a USB-serial adapter pass the probe: the adapter holds the answer byte until its latency
+    // timer runs out (16 ms by default on FTDI, and anything up to about 490 ms still passes).
+    // A probe that really gave up after 20 ms would find no link through such an adapter.
     static constexpr unsigned kProbeWaitMs = 20;
     static constexpr int kProbePauseMs = 300;
 

@@ -108,7 +108,7 @@ void TMainClass::OpenConfiguredPort(bool optionsJustCreated) {
         Dialogs.Message(WithPortOpenReason(PortOpenFailureText(optionsJustCreated
                                                                    ? TOptionsSource::Created
                                                                    : TOptionsSource::Read),
-                                           e),
+                                           e, Port.DevicePath()),
                         "");
     }
 }

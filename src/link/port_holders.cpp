@@ -18,7 +18,8 @@ namespace comm_detail {
 
 std::string NoAccessAdvice(const std::string& device) {
 #ifdef _WIN32
-    return "Нет прав на " + device + ". Закройте программы, которые могут его использовать, "
+    return "Нет прав на " + device +
+           ". Закройте программы, которые могут его использовать, "
            "или обратитесь к администратору компьютера.";
 #else
     return "Нет прав на " + device +
@@ -34,9 +35,8 @@ std::string PortHoldersUnder(const std::string& procRoot, const std::string& dev
     std::set<std::pair<long, std::string>> holders;
     for (const auto& process : fs::directory_iterator(procRoot, ec)) {
         const std::string pid = process.path().filename().string();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            }))
+        if (pid.empty() ||
+            !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }))
             continue;
         std::error_code fdEc;
         // Another user's processes cannot be looked into: they stay unnamed.

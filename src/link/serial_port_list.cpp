@@ -10,7 +10,9 @@ namespace zarnik {
 
 namespace {
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // The run of digits from `at` without its leading zeros; `at` moves past the run.
 std::string NumberRun(const std::string& s, std::size_t& at) {
@@ -55,7 +57,8 @@ bool TSerialPortInfo::Names(const std::string& name) const {
 }
 
 std::string DescribeDevice(const TSerialDeviceEntry& entry) {
-    if (entry.Product.empty()) return entry.Manufacturer.empty() ? entry.Driver : entry.Manufacturer;
+    if (entry.Product.empty())
+        return entry.Manufacturer.empty() ? entry.Driver : entry.Manufacturer;
     // Some makers repeat their name in the product's ("FTDI FT232R"): said once is enough.
     if (entry.Manufacturer.empty() || entry.Product.find(entry.Manufacturer) != std::string::npos)
         return entry.Product;

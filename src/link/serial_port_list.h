@@ -42,9 +42,9 @@ struct TSerialPortInfo {
 // "FT232R USB UART (FTDI)" from what the system knows; the driver's name when that is all.
 std::string DescribeDevice(const TSerialDeviceEntry& entry);
 
-// The reported devices in natural order (ttyACM0, ttyUSB0, ttyUSB2, ttyUSB10), then "COM1".."COM255"
-// for which `comExists` says yes, in number order. A reported device whose path is also what
-// a COMn name reaches appears once, as the device.
+// The reported devices in natural order (ttyACM0, ttyUSB0, ttyUSB2, ttyUSB10), then the names
+// "COM1".."COM255" for which `comExists` says yes, in number order. A reported device whose
+// path is also what a COMn name reaches appears once, as the device.
 std::vector<TSerialPortInfo> BuildPortList(
     const std::vector<TSerialDeviceEntry>& devices,
     const std::function<bool(const std::string&)>& comExists);

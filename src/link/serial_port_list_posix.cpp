@@ -39,7 +39,9 @@ fs::path UsbDeviceAbove(const fs::path& device) {
 }
 
 // Built-in UARTs are reached through the COMn names (COM1 is ttyS0).
-bool IsBuiltInUart(const std::string& name) { return name.rfind("ttyS", 0) == 0; }
+bool IsBuiltInUart(const std::string& name) {
+    return name.rfind("ttyS", 0) == 0;
+}
 
 }  // namespace
 
@@ -83,7 +85,9 @@ std::vector<TSerialDeviceEntry> SerialDevicesUnder(const TSysTtyRoots& roots) {
     return found;
 }
 
-std::vector<TSerialDeviceEntry> SystemSerialDevices() { return SerialDevicesUnder({}); }
+std::vector<TSerialDeviceEntry> SystemSerialDevices() {
+    return SerialDevicesUnder({});
+}
 
 std::string StablePathOf(const std::string& path) {
     return StablePathUnder(TSysTtyRoots{}.ById, path);

@@ -212,9 +212,6 @@ bool SaveSafetyOptions(const std::string& baseDir, const TSafetyOptions& options
     return false;
 }
 
-}  // namespace zarnik
-
-namespace zarnik {
 
 std::string MissingDeviceText(const std::string& device) {
     return "Последовательный порт " + device +
@@ -226,8 +223,7 @@ std::optional<std::string> StoredDevicePath(const std::string& baseDir) {
     return KeptTail(OptionsPath(baseDir)).Device;
 }
 
-bool SaveDevicePath(const std::string& baseDir, const std::string& device,
-                    TUserDialogs& dialogs) {
+bool SaveDevicePath(const std::string& baseDir, const std::string& device, TUserDialogs& dialogs) {
     if (device.empty() || device.size() > kMaxDevicePathBytes ||
         device.find('\0') != std::string::npos) {
         dialogs.Message("Путь к устройству " + device + " не может быть сохранен.", kErrorCaption);
@@ -246,9 +242,9 @@ bool SaveDevicePath(const std::string& baseDir, const std::string& device,
     TOptionsTail tail = KeptTail(path);
     tail.Device = device;
     if (WriteFileAtomically(path, head + TailBytes(tail))) return true;
-    dialogs.Message(content ? "Не могу записать в файл конфигурации."
-                            : "Не могу создать файл конфигурации.(1)",
-                    kErrorCaption);
+    dialogs.Message(
+        content ? "Не могу записать в файл конфигурации." : "Не могу создать файл конфигурации.(1)",
+        kErrorCaption);
     return false;
 }
 

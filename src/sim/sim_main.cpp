@@ -80,6 +80,15 @@ const CLI::Validator kRequestCode(
     },
     "CODE");
 
+// "CODE" or "CODE@N": a request code and which of its requests (counted from 1).
+const CLI::Validator kRequestAtCount(
+    [](const std::string& text) {
+        return zarnik::sim::ParseVanishSpec(text)
+                   ? std::string()
+                   : std::string("expected CODE or CODE@N, e.g. 4C@3");
+    },
+    "CODE[@N]");
+
 void AddFaultOptions(CLI::App& app, TStationOptions& s, TServerOptions& server) {
     app.add_option("--seed", server.Seed, "seed of the fault generators");
     app.add_flag("--silent", s.Silent, "never answer anything");
@@ -109,13 +118,25 @@ void AddFaultOptions(CLI::App& app, TStationOptions& s, TServerOptions& server) 
     app.add_option("--vanish-in", s.VanishIn,
                    "CODE or CODE@N: go away in the middle of the N-th (default first)\n"
                    "answer to CODE: half of it is sent, then nothing, ever")
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                return zarnik::sim::ParseVanishSpec(text)
-                           ? std::string()
-                           : std::string("expected CODE or CODE@N, e.g. 4C@3");
-            },
-            "CODE[@N]"));
+        ->check(kRequestAtCount);
+}
+
+// The USB-serial adapter between the program and the station: its receive timing, and the
+// cable pulled out (and plugged in again).
+void AddAdapterOptions(CLI::App& app, TServerOptions& server, std::string& unplug) {
+    app.add_option("--adapter-latency", server.AdapterLatencyMs,
+                   "model a USB-serial adapter in front of the computer: answer bytes are\n"
+                   "handed over when 62 have gathered or MS ms after the first of them\n"
+                   "(FTDI: 16 by default, 1 with the driver's low-latency flag)")
+        ->check(CLI::Range(0, 10000));
+    app.add_option("--unplug-in", unplug,
+                   "CODE or CODE@N: pull the cable out when the N-th (default first)\n"
+                   "request of CODE begins: the pty closes and the link goes away")
+        ->check(kRequestAtCount);
+    app.add_option("--replug-after", server.ReplugAfterMs,
+                   "after --unplug-in, plug in again after MS ms: a new pty under the same\n"
+                   "link, as an adapter comes back under its /dev/serial/by-id name")
+        ->check(CLI::Range(0, 600000));
 }
 
 std::uint8_t UnitBits(int units) {
@@ -207,6 +228,8 @@ int main(int argc, char** argv) {
     app.add_flag("--wire-rate", server.WireRate, "pace bytes as a 19200 baud line does");
     app.add_option("--trace", server.TraceFile, "write a timestamped hex trace of every byte");
     app.add_option("--stats", server.StatsFile, "write request and byte counts on exit");
+    std::string unplug;
+    AddAdapterOptions(app, server, unplug);
     AddStationOptions(app, stationOptions);
     AddFaultOptions(app, stationOptions, server);
     app.footer(
@@ -217,6 +240,11 @@ int main(int argc, char** argv) {
         "could not start (a refused --from file, no directory for --save-on-exit, no link) or\n"
         "--save-on-exit could not be written; bad arguments give CLI11's own non-zero codes.");
     CLI11_PARSE(app, argc, argv);
+    if (!unplug.empty()) {
+        const auto spec = *zarnik::sim::ParseVanishSpec(unplug);
+        server.UnplugIn = spec.first;
+        server.UnplugAt = spec.second;
+    }
 
     // Every refusal comes before the link exists, so nobody connects to a station that is
     // about to go away.

@@ -160,14 +160,16 @@ struct TPending {
 
 class TServeLoop {
   public:
-    TServeLoop(TSimStation& station, const TServerOptions& options, int masterFd,
+    TServeLoop(TSimStation& station, const TServerOptions& options, std::unique_ptr<TPtyLink>& link,
                TTraceWriter* trace)
         : Station(station),
           Options(options),
-          Master(masterFd),
+          Link(link),
+          Master(link->MasterFd()),
           Trace(trace),
           InWire(options.WireRate),
           OutWire(options.WireRate),
+          Adapter(std::chrono::milliseconds(options.AdapterLatencyMs)),
           DropRng(options.Seed ^ 0x9E3779B9U) {}
 
     void Run(const sigset_t* waitMask) {
@@ -177,7 +179,12 @@ class TServeLoop {
         prctl(PR_SET_TIMERSLACK, 1UL);
         while (StopRequested == 0) {
             const TSimTime now = std::chrono::steady_clock::now();
+            if (Master < 0) {
+                Unplugged(waitMask, now);
+                continue;
+            }
             DeliverIncoming(now);
+            if (Master < 0) continue;
             SendDue(now);
             if (Trace != nullptr) Trace->Flush();
             Wait(waitMask, now);
@@ -190,14 +197,56 @@ class TServeLoop {
   private:
     TSimStation& Station;
     const TServerOptions& Options;
+    std::unique_ptr<TPtyLink>& Link;
     int Master;
     TTraceWriter* Trace;
     TWireSchedule InWire;
     TWireSchedule OutWire;
+    TAdapterBuffer Adapter;
     std::deque<TPending> Incoming;
     std::deque<TPending> Outgoing;
     std::mt19937 DropRng;
     TLineStats Line;
+    bool PulledOut = false;  // the unplug has happened (it happens once)
+    TSimTime PulledAt{};
+
+    bool UnplugDue() const {
+        if (PulledOut || !Options.UnplugIn) return false;
+        const auto& requests = Station.Stats().Requests;
+        const auto it = requests.find(*Options.UnplugIn);
+        return it != requests.end() && it->second >= Options.UnplugAt;
+    }
+
+    // The cable is pulled: whatever was on its way is lost with it.
+    void PullOut(TSimTime now) {
+        PulledOut = true;
+        PulledAt = now;
+        Incoming.clear();
+        Outgoing.clear();
+        Adapter = TAdapterBuffer(std::chrono::milliseconds(Options.AdapterLatencyMs));
+        Link.reset();
+        Master = -1;
+        Station.LineReset();
+        std::cerr << "zarnik-sim: unplugged" << std::endl;
+    }
+
+    void Unplugged(const sigset_t* waitMask, TSimTime now) {
+        auto wait = std::chrono::nanoseconds(kIdleWait);
+        if (Options.ReplugAfterMs >= 0) {
+            const TSimTime back = PulledAt + std::chrono::milliseconds(Options.ReplugAfterMs);
+            if (now >= back) {
+                Link = std::make_unique<TPtyLink>(Options.LinkPath);
+                Master = Link->MasterFd();
+                std::cerr << "zarnik-sim: plugged in again " << Link->SlaveDevice() << std::endl;
+                return;
+            }
+            wait = std::min(wait, std::chrono::nanoseconds(back - now));
+        }
+        timespec timeout{};
+        timeout.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
+        ppoll(nullptr, 0, &timeout, waitMask);
+    }
 
     void DeliverIncoming(TSimTime now) {
         while (!Incoming.empty() && Incoming.front().Due <= now) {
@@ -205,6 +254,10 @@ class TServeLoop {
             Incoming.pop_front();
             const TSimAnswer answer = Station.Feed(p.Byte, p.Due);
             if (Trace != nullptr) Trace->Byte(true, p.Byte, p.Due, answer.RequestStart);
+            if (UnplugDue()) {
+                PullOut(now);
+                return;
+            }
             // Even an unpaced line carries an answer no sooner than one byte time after the
             // byte that asked for it. A master purges its input right after a request; an
             // answer that came back within microseconds would be purged and the frame lost.
@@ -232,7 +285,12 @@ class TServeLoop {
             else
                 batch.push_back(b);
         }
-        WriteAll(batch);
+        if (Options.AdapterLatencyMs <= 0) {
+            WriteAll(batch);
+            return;
+        }
+        Adapter.Add(batch, now);
+        WriteAll(Adapter.Take(now));
     }
 
     // Like a UART whose receiver is not listening: what the master side cannot take is lost.
@@ -256,6 +314,8 @@ class TServeLoop {
             wait = std::min(wait, std::chrono::nanoseconds(Incoming.front().Due - now));
         if (!Outgoing.empty())
             wait = std::min(wait, std::chrono::nanoseconds(Outgoing.front().Due - now));
+        if (const auto handOver = Adapter.NextHandOver())
+            wait = std::min(wait, std::chrono::nanoseconds(*handOver - now));
         return std::max(wait, std::chrono::nanoseconds(0));
     }
 
@@ -311,6 +371,30 @@ std::string HexByte(std::uint8_t b) {
 }
 
 }  // namespace
+
+void TAdapterBuffer::Add(const std::vector<std::uint8_t>& bytes, TSimTime now) {
+    if (bytes.empty()) return;
+    if (Waiting.empty()) FirstCame = now;
+    Waiting.insert(Waiting.end(), bytes.begin(), bytes.end());
+}
+
+std::vector<std::uint8_t> TAdapterBuffer::Take(TSimTime now) {
+    std::vector<std::uint8_t> out;
+    // Full packets go at once; the rest when the timer of its first byte has run out.
+    std::size_t whole = Waiting.size() / kAdapterPacketBytes * kAdapterPacketBytes;
+    if (!Waiting.empty() && now >= FirstCame + Latency) whole = Waiting.size();
+    if (whole == 0) return out;
+    out.assign(Waiting.begin(), Waiting.begin() + static_cast<std::ptrdiff_t>(whole));
+    Waiting.erase(Waiting.begin(), Waiting.begin() + static_cast<std::ptrdiff_t>(whole));
+    // What stays behind waits from now on, as the next packet's first byte.
+    if (!Waiting.empty()) FirstCame = now;
+    return out;
+}
+
+std::optional<TSimTime> TAdapterBuffer::NextHandOver() const {
+    if (Waiting.empty()) return std::nullopt;
+    return FirstCame + Latency;
+}
 
 TSimTime TWireSchedule::Next(TSimTime ready) {
     if (!Paced) return ready;
@@ -374,10 +458,10 @@ int RunServer(TSimStation& station, const TServerOptions& options, std::ostream&
     TLineStats lineStats;
     try {
         const TStopSignals signals;
-        const TPtyLink link(options.LinkPath);
-        ready << "zarnik-sim: ready " << options.LinkPath << " -> " << link.SlaveDevice()
+        auto link = std::make_unique<TPtyLink>(options.LinkPath);
+        ready << "zarnik-sim: ready " << options.LinkPath << " -> " << link->SlaveDevice()
               << std::endl;
-        TServeLoop loop(station, options, link.MasterFd(), trace.get());
+        TServeLoop loop(station, options, link, trace.get());
         loop.Run(signals.Wait());
         lineStats = loop.Stats();
     } catch (const std::exception& e) {

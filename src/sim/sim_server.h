@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
+#include <vector>
 #include <random>
 #include <string>
 
@@ -20,6 +22,37 @@ struct TServerOptions {
     std::string StatsFile;         // empty: no statistics
     double DropProbability = 0.0;  // each outgoing byte is lost with this probability
     std::uint32_t Seed = 1;
+    // A USB-serial adapter's receive path in front of the computer: answer bytes are handed
+    // over when kAdapterPacketBytes have gathered or this many ms after the first of them
+    // came; 0: no adapter.
+    int AdapterLatencyMs = 0;
+    // The cable pulled out: when the UnplugAt-th request of this key (as TSimStats::Requests
+    // counts them) begins, the line goes away at once: the pty is closed and the link removed,
+    // so the program's side fails as it does with a USB adapter pulled out. With
+    // ReplugAfterMs >= 0 a new pty appears under the same link that many ms later.
+    std::optional<std::uint16_t> UnplugIn;
+    int UnplugAt = 1;
+    int ReplugAfterMs = -1;
+};
+
+// What an FTDI-style adapter gathers before it hands bytes over without waiting for its timer.
+inline constexpr std::size_t kAdapterPacketBytes = 62;
+
+// The adapter's receive path as a pure schedule: bytes come in with their time, go out in
+// packets. Tests drive it without a pty.
+class TAdapterBuffer {
+  public:
+    explicit TAdapterBuffer(std::chrono::milliseconds latency) : Latency(latency) {}
+    void Add(const std::vector<std::uint8_t>& bytes, TSimTime now);
+    // The bytes to hand over at `now` (possibly none).
+    std::vector<std::uint8_t> Take(TSimTime now);
+    // When Take next has something to give, if anything waits.
+    std::optional<TSimTime> NextHandOver() const;
+
+  private:
+    std::chrono::milliseconds Latency;
+    std::vector<std::uint8_t> Waiting;
+    TSimTime FirstCame{};
 };
 
 // What the line itself did, beside what the station counted.

@@ -154,6 +154,11 @@ class TSimStation {
     void Reseed() { Rng.seed(Faults.Seed); }
 
     TSimAnswer Feed(std::uint8_t byte, TSimTime now);
+    // The line was cut: a request half taken is forgotten.
+    void LineReset() {
+        Reset();
+        LastByte.reset();
+    }
 
   private:
     enum class TState {

@@ -200,3 +200,39 @@ TEST(OptionsForm, ARefusedPortKeepsTheSwitchesUnwritten) {
 
 }  // namespace
 }  // namespace zarnik
+
+namespace zarnik {
+namespace {
+
+// A device path typed into the field: refused with its reason while it does not open as a
+// serial port (the window stays open), taken and kept after the two bytes once it does, and
+// shown as the port in use by the next window.
+TEST(OptionsForm, ATypedDevicePathIsTakenWhenItOpensAndShownNextTime) {
+    TOptionsWindow w;
+    const std::string notSerial = w.Offline.Dir.Path + "/plain-file";
+    std::ofstream(notSerial) << "x";
+    w.Choose(QString::fromStdString(notSerial));
+    w.Dialogs.ExpectMessage("Устройство " + notSerial +
+                            " не открывается как последовательный порт. Причина: это не "
+                            "последовательный порт.");
+    QTest::mouseClick(w.Form->AcceptButton(), Qt::LeftButton);
+    EXPECT_TRUE(w.Form->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(w.OptionsFile()));
+
+    w.Choose(QString::fromStdString(w.Free.SlavePath));
+    QTest::mouseClick(w.Form->AcceptButton(), Qt::LeftButton);
+    EXPECT_EQ(w.Form->result(), QDialog::Accepted);
+    EXPECT_EQ(w.Offline.Session.PortName, w.Free.SlavePath);
+    EXPECT_EQ(FileBytes(w.OptionsFile()), std::string("\x01\x00ZXP", 5) +
+                                              static_cast<char>(w.Free.SlavePath.size()) +
+                                              w.Free.SlavePath);
+    EXPECT_TRUE(w.Dialogs.AllSeen());
+
+    app::TOptionsForm again(w.Ctx());
+    again.show();
+    EXPECT_EQ(again.CurrentPortLabel()->text().toStdString(), w.Free.SlavePath);
+    EXPECT_EQ(again.PortList()->currentText().toStdString(), w.Free.SlavePath);
+}
+
+}  // namespace
+}  // namespace zarnik
