@@ -156,7 +156,8 @@ TGroupPanel::TGroupPanel(const TAppContext& ctx, QWidget* parent) : TItemPanel(p
     std::vector<QWidget*> order{Name};
     for (int pass = 0; pass < 2; ++pass)
         for (int i = 0; i < kAlSettingCount; ++i)
-            if (IsDoorPhone(i) == (pass == 1)) order.push_back(Settings[static_cast<std::size_t>(i)]);
+            if (IsDoorPhone(i) == (pass == 1))
+                order.push_back(Settings[static_cast<std::size_t>(i)]);
     order.insert(order.end(), {Priority, Loudspeaker, DirectCall});
     order.insert(order.end(), CallLines.begin(), CallLines.end());
     order.insert(order.end(), Intercepts.begin(), Intercepts.end());

@@ -52,7 +52,9 @@ using app::TMainForm;
 
 using TFaults = std::vector<std::string>;
 
-std::string S(const QString& s) { return s.toStdString(); }
+std::string S(const QString& s) {
+    return s.toStdString();
+}
 
 // --- what a screen reader hears ----------------------------------------------------------------
 
@@ -121,11 +123,9 @@ bool CellHasContext(QAccessibleInterface* cell, QAbstractItemView* view) {
         !model->data(index, Qt::AccessibleDescriptionRole).toString().isEmpty())
         return true;
     if (table == nullptr) return true;  // lists and trees: one column, the item is its own context
-    const bool columnHeader = !table->horizontalHeader()->isHidden() &&
-                              !model->headerData(c->columnIndex(), Qt::Horizontal)
-                                   .toString()
-                                   .trimmed()
-                                   .isEmpty();
+    const bool columnHeader =
+        !table->horizontalHeader()->isHidden() &&
+        !model->headerData(c->columnIndex(), Qt::Horizontal).toString().trimmed().isEmpty();
     const bool rowHeader =
         !table->verticalHeader()->isHidden() &&
         !model->headerData(c->rowIndex(), Qt::Vertical).toString().trimmed().isEmpty();
@@ -202,7 +202,8 @@ QWidget* Stop(QWidget* w, const QWidget* window) {
 // What Tab does where a control keeps Tab for itself (a grid steps through its cells): the next
 // control in the focus chain.
 QWidget* NextInChain(QWidget* from, const QWidget* window) {
-    for (QWidget* w = from->nextInFocusChain(); w != nullptr && w != from; w = w->nextInFocusChain())
+    for (QWidget* w = from->nextInFocusChain(); w != nullptr && w != from;
+         w = w->nextInFocusChain())
         if (TakesTabFocus(w, window) && !from->isAncestorOf(w)) return w;
     return nullptr;
 }
@@ -292,9 +293,12 @@ QPushButton* DefaultButton(QWidget& window) {
 // Entries that open no window of their own: the four panels of the main window (audited with
 // it), leaving, and the help page in the browser.
 const std::set<QString> kNotWindows = {
-    QStringLiteral("Загрузить из файла"), QStringLiteral("Записать в файл"),
-    QStringLiteral("Считать из АТС"),     QStringLiteral("Записать в АТС"),
-    QStringLiteral("Выход"),              QStringLiteral("Справка"),
+    QStringLiteral("Загрузить из файла"),
+    QStringLiteral("Записать в файл"),
+    QStringLiteral("Считать из АТС"),
+    QStringLiteral("Записать в АТС"),
+    QStringLiteral("Выход"),
+    QStringLiteral("Справка"),
 };
 
 struct TRig {
@@ -325,9 +329,8 @@ struct TRig {
 
 // Runs `audit` on every modal window that comes up while `open` runs, then closes it with
 // Escape (a window Escape does not close is a fault, and is closed by force).
-void WhileOpen(const std::function<void()>& open,
-               const std::function<void(QWidget&)>& audit, const std::string& where,
-               TFaults& faults, int* windowsSeen) {
+void WhileOpen(const std::function<void()>& open, const std::function<void(QWidget&)>& audit,
+               const std::string& where, TFaults& faults, int* windowsSeen) {
     std::set<QWidget*> handled;
     QTimer poll;
     poll.setInterval(10);
@@ -436,30 +439,30 @@ TEST(Accessibility, DefaultButtonsTakeEnter) {
                 continue;
             int seen = 0;
             const std::string where = S(a->text());
-            WhileOpen([a] { a->trigger(); },
-                      [&](QWidget& m) {
-                          QPushButton* def = DefaultButton(m);
-                          if (def == nullptr || !def->isEnabled()) return;
-                          QApplication::setActiveWindow(&m);
-                          QWidget* field = m.focusWidget();
-                          // A grid and a text box use Enter themselves; a button in focus
-                          // presses itself.
-                          if (field == nullptr || field->window() != &m ||
-                              qobject_cast<QAbstractButton*>(field) ||
-                              qobject_cast<QAbstractItemView*>(Stop(field, &m)) ||
-                              qobject_cast<QPlainTextEdit*>(Stop(field, &m)) ||
-                              qobject_cast<QTextEdit*>(Stop(field, &m)))
-                              field = &m;
-                          bool pressed = false;
-                          const auto c = QObject::connect(def, &QPushButton::clicked,
-                                                          [&pressed] { pressed = true; });
-                          QTest::keyClick(field, Qt::Key_Return);
-                          QObject::disconnect(c);
-                          if (!pressed)
-                              faults.push_back(where + ": Enter does not press '" +
-                                               S(def->text()) + "'");
-                      },
-                      where, faults, &seen);
+            WhileOpen(
+                [a] { a->trigger(); },
+                [&](QWidget& m) {
+                    QPushButton* def = DefaultButton(m);
+                    if (def == nullptr || !def->isEnabled()) return;
+                    QApplication::setActiveWindow(&m);
+                    QWidget* field = m.focusWidget();
+                    // A grid and a text box use Enter themselves; a button in focus
+                    // presses itself.
+                    if (field == nullptr || field->window() != &m ||
+                        qobject_cast<QAbstractButton*>(field) ||
+                        qobject_cast<QAbstractItemView*>(Stop(field, &m)) ||
+                        qobject_cast<QPlainTextEdit*>(Stop(field, &m)) ||
+                        qobject_cast<QTextEdit*>(Stop(field, &m)))
+                        field = &m;
+                    bool pressed = false;
+                    const auto c = QObject::connect(def, &QPushButton::clicked,
+                                                    [&pressed] { pressed = true; });
+                    QTest::keyClick(field, Qt::Key_Return);
+                    QObject::disconnect(c);
+                    if (!pressed)
+                        faults.push_back(where + ": Enter does not press '" + S(def->text()) + "'");
+                },
+                where, faults, &seen);
         }
     }
     EXPECT_TRUE(faults.empty()) << Joined(faults);
