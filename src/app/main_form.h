@@ -106,12 +106,13 @@ private:
     bool SaveEverything();
     void MarkClean();
 
-    // The safety nets around reads and writes: backups under "dat/auto", verified writes.
+    // After a read: its backup under "dat/auto" (when switched on) and its journal record.
     void SaveReadBackup();
 
     void FillStatusLines();
     void RefreshSummary();
     void ShowPortName();
+    void ReleaseGonePort();
     void ClearStatusLines();
     void OpenClockWindow(bool calendarToday);
     void OpenWindow(ECommand c);

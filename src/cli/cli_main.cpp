@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
     RegisterDumpCommands(app, body);
     RegisterBuildCommands(app, body);
     RegisterDiffCommands(app, body);
+    RegisterPortsCommands(app, body);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -85,6 +86,11 @@ int main(int argc, char** argv) {
         TCliContext context(options);
         try {
             return body(context);
+        } catch (const ECommError& e) {
+            context.Terminal().EndLine();
+            // Said first and plainly; the technical line follows.
+            if (e.Gone) std::cerr << PortGoneText(e, context.PortDevice()) << "\n";
+            throw;
         } catch (...) {
             context.Terminal().EndLine();
             throw;
