@@ -130,11 +130,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${ZARNIK_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configurator of an office telephone station")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Zarnik reads the configuration tables of a small office telephone station over the\n\
-serial port, edits them in windows, writes the changed tables back and keeps whole\n\
-configurations in files. The package holds the desktop program (zarnik), the same engine\n\
-for a terminal (zarnik-cli) and a simulated station for training and demonstrations\n\
-(zarnik-sim).")
+    "Zarnik reads the configuration tables of a small office telephone station\n\
+over the serial port, edits them in windows, writes the changed tables back\n\
+and keeps whole configurations in files. The package holds the desktop\n\
+program (zarnik), the same engine for a terminal (zarnik-cli) and a simulated\n\
+station for training and demonstrations (zarnik-sim).")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

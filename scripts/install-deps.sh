@@ -9,6 +9,7 @@ PACKAGES=(
   libxlsxwriter-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libqt6test6
   xvfb xauth fonts-dejavu-core unzip ccache
+  dpkg-dev lintian desktop-file-utils appstream help2man librsvg2-bin bash-completion
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

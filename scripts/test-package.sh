@@ -80,7 +80,7 @@ man -w zarnik-cli >/dev/null || fail "man zarnik-cli finds no page"
 cd - >/dev/null
 
 echo "== lintian =="
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 
 echo "== remove =="
 $SUDO apt-get remove -y zarnik

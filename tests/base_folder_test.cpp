@@ -24,7 +24,9 @@ struct THome {
     }
 };
 
-void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+void Touch(const std::string& path) {
+    std::ofstream(path) << "x";
+}
 
 TEST(BaseFolder, AnEmptyHomeFolderSendsTheFilesToTheDataFolder) {
     const THome h;

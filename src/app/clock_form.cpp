@@ -35,8 +35,12 @@ TStationDateTime FromQt(const QDate& d, const QTime& t) {
     return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
 }
 
-QLabel* ValueLabel(const QString& name, QWidget* parent) {
-    auto* label = Named(new QLabel(parent), name);
+// A label showing a clock: heard by the time it shows, its caption as the description (a fixed
+// name would hide the time from a screen reader).
+QLabel* ValueLabel(const QString& caption, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(caption);
+    label->setAccessibleDescription(caption);
     label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     label->setFocusPolicy(Qt::StrongFocus);
     return label;

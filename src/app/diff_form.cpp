@@ -54,7 +54,10 @@ TDiffForm::TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileN
     setAccessibleName(windowTitle());
 
     auto* layout = new QVBoxLayout(this);
-    SummaryText = Named(new QLabel(this), QStringLiteral("Итог сравнения"));
+    // Heard by the summary it shows; the caption is its description.
+    SummaryText = new QLabel(this);
+    SummaryText->setObjectName(QStringLiteral("Итог сравнения"));
+    SummaryText->setAccessibleDescription(SummaryText->objectName());
     SummaryText->setWordWrap(true);
     SummaryText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     layout->addWidget(SummaryText);

@@ -117,15 +117,15 @@ TGroupPanel::TGroupPanel(const TAppContext& ctx, QWidget* parent) : TItemPanel(p
     routingLayout->addStretch(1);
 
     auto* trunks = NamedGroup(Qs(kGroupTrunksCaption), this);
-    auto* scroll = Named(new QScrollArea(trunks), Qs(kGroupTrunksCaption));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* trunkHolder = new QWidget(scroll);
+    TrunkScroll = Named(new QScrollArea(trunks), Qs(kGroupTrunksCaption));
+    TrunkScroll->setWidgetResizable(true);
+    TrunkScroll->setFrameShape(QFrame::NoFrame);
+    auto* trunkHolder = new QWidget(TrunkScroll);
     TrunkGrid = new QGridLayout(trunkHolder);
     TrunkGrid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    scroll->setWidget(trunkHolder);
+    TrunkScroll->setWidget(trunkHolder);
     auto* trunkLayout = new QVBoxLayout(trunks);
-    trunkLayout->addWidget(scroll);
+    trunkLayout->addWidget(TrunkScroll);
 
     CommitBtn = CaptionedButton<QPushButton>(QStringLiteral("Внести данные"), this);
     CancelBtn = CaptionedButton<QPushButton>(QStringLiteral("Отмена"), this);
@@ -150,6 +150,19 @@ TGroupPanel::TGroupPanel(const TAppContext& ctx, QWidget* parent) : TItemPanel(p
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
     layout->addLayout(columns, 1);
+
+    // Tab follows the panel as it reads: the name, the switches, the door phones, then the right
+    // column from the numbers down to the trunk lines (their boxes follow, see BuildTrunkBoxes).
+    std::vector<QWidget*> order{Name};
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < kAlSettingCount; ++i)
+            if (IsDoorPhone(i) == (pass == 1))
+                order.push_back(Settings[static_cast<std::size_t>(i)]);
+    order.insert(order.end(), {Priority, Loudspeaker, DirectCall});
+    order.insert(order.end(), CallLines.begin(), CallLines.end());
+    order.insert(order.end(), Intercepts.begin(), Intercepts.end());
+    order.insert(order.end(), {Day, Night, TrunkScroll, CommitBtn, CancelBtn});
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(CommitBtn, &QPushButton::clicked, this, [this] {
         if (Commit()) Q_EMIT Committed();
@@ -177,8 +190,8 @@ void TGroupPanel::BuildTrunkBoxes(const std::vector<TGroupTrunk>& trunks) {
         TrunkGrid->addWidget(box, r / kTrunkColumns, r % kTrunkColumns);
         Trunks.push_back(box);
     }
-    // Tab walks the boxes in port order, after the routing lists and before the buttons.
-    QWidget* previous = Night;
+    // Tab walks the boxes in port order, after their area and before the buttons.
+    QWidget* previous = TrunkScroll;
     for (QCheckBox* box : Trunks) {
         setTabOrder(previous, box);
         previous = box;

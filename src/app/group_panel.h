@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace zarnik::app {
 
@@ -69,6 +70,7 @@ class TGroupPanel : public TItemPanel {
     QComboBox* Day;
     QComboBox* Night;
     QGridLayout* TrunkGrid;
+    QScrollArea* TrunkScroll;
     std::vector<QCheckBox*> Trunks;
     QPushButton* CommitBtn;
     QPushButton* CancelBtn;

@@ -262,6 +262,8 @@ void TLinePanel::BuildTrunkRows() {
     // Tab runs from the door phones through the trunk line rows in reading order, then on to
     // the numbers and the buttons.
     QWidget* previous = SettingRows.empty() ? static_cast<QWidget*>(Name) : SettingRows.back().Own;
+    setTabOrder(previous, TrunkScroll);
+    previous = TrunkScroll;
     for (const TRow& row : TrunkRows) {
         setTabOrder(previous, row.Own);
         previous = row.Own;

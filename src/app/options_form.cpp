@@ -25,6 +25,8 @@ TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(pa
     auto* inUse = BuddyLabel(QStringLiteral("Сейчас используется "), CurrentPort, group);
     CurrentPort->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     CurrentPort->setFocusPolicy(Qt::StrongFocus);
+    // Named by its caption: the port itself is heard as the description, kept in step.
+    CurrentPort->setAccessibleDescription(CurrentPort->text());
 
     // Editable: a port missing from the list (a device plugged in later, any device path)
     // can still be typed.
@@ -85,21 +87,24 @@ TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(pa
     layout->addWidget(nets);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // The port and its button first, as the window always had them; the switches after.
+    // Tab in reading order; the choice of port has the focus first, as it always had.
+    setTabOrder(CurrentPort, Ports);
     setTabOrder(Ports, Accept);
-    setTabOrder(Accept, CurrentPort);
-    setTabOrder(CurrentPort, Backup);
+    setTabOrder(Accept, Backup);
     setTabOrder(Backup, Verify);
     setTabOrder(Verify, Trace);
     Ports->setFocus();
 
     connect(Accept, &QPushButton::clicked, this, &TOptionsForm::AcceptChanges);
+    // The editable list keeps Enter to itself: a port typed or chosen is accepted with Enter.
+    connect(Ports->lineEdit(), &QLineEdit::returnPressed, Accept, &QPushButton::click);
 }
 
 void TOptionsForm::AcceptChanges() {
     if (Ctx.Session == nullptr) return;
     const QString chosen = Ports->currentText();
     CurrentPort->setText(chosen);
+    CurrentPort->setAccessibleDescription(CurrentPort->text());
     const std::string name = PortNameFromText(Std(chosen), Offered);
     TSafetyOptions safety = Kept;
     safety.AutoBackup = Backup->isChecked();
@@ -111,6 +116,7 @@ void TOptionsForm::AcceptChanges() {
         Ctx.Dlg().Message("Не могу создать файл трассировки " + TraceFilePath(Ctx.StartDir) + ".",
                           "Ошибка");
     CurrentPort->setText(Qs(PortCaption(*taken, Offered)));
+    CurrentPort->setAccessibleDescription(CurrentPort->text());
     accept();
 }
 

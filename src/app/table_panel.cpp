@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -38,7 +39,7 @@ TTablePanel::TTablePanel(const TSetup& setup, QWidget* parent) : QWidget(parent)
         FileLabel = new QLabel(this);
         FileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
         FileLabel->setWordWrap(true);
-        FileLabel->setAccessibleName(QStringLiteral("Файл"));
+        FileLabel->setObjectName(QStringLiteral("Файл"));  // heard by its text, the file name
         layout->addWidget(FileLabel);
     }
 
@@ -72,13 +73,26 @@ TTablePanel::TTablePanel(const TSetup& setup, QWidget* parent) : QWidget(parent)
     StatusLabel = new QLabel(this);
     StatusLabel->setWordWrap(true);
     StatusLabel->setFrameShape(QFrame::StyledPanel);
-    StatusLabel->setAccessibleName(QStringLiteral("Состояние"));
+    StatusLabel->setObjectName(QStringLiteral("Состояние"));  // heard by its text
     layout->addWidget(StatusLabel);
     layout->addStretch();
 
     connect(ToggleBtn, &QPushButton::clicked, this, &TTablePanel::ToggleAll);
     connect(ActionBtn, &QPushButton::clicked, this, &TTablePanel::actionRequested);
     connect(LeaveBtn, &QPushButton::clicked, this, &TTablePanel::leaveRequested);
+}
+
+void TTablePanel::keyPressEvent(QKeyEvent* event) {
+    QPushButton* target = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        target = ActionBtn;
+    else if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        target = LeaveBtn;
+    if (target == nullptr || !target->isEnabled()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    target->click();
 }
 
 TTableTicks TTablePanel::Ticks() const {

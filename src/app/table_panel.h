@@ -48,6 +48,10 @@ Q_SIGNALS:
     void leaveRequested();
     void cancelRequested();
 
+protected:
+    // The main window is no dialog: Enter in the panel presses its action, Escape leaves it.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void ToggleAll();
     std::array<QCheckBox*, kTableCount> Boxes{};

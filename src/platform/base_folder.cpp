@@ -49,7 +49,9 @@ std::string DataHomeFolder(const TBaseFolderFacts& facts) {
     if (!facts.DataHome.empty() && fs::path(facts.DataHome).is_absolute())
         return (fs::path(facts.DataHome) / kFolderName).lexically_normal().string();
     if (!facts.Home.empty())
-        return (fs::path(facts.Home) / ".local" / "share" / kFolderName).lexically_normal().string();
+        return (fs::path(facts.Home) / ".local" / "share" / kFolderName)
+            .lexically_normal()
+            .string();
     return "";
 }
 
