@@ -16,7 +16,8 @@ namespace zarnik {
 
 class TByteTrace;
 
-// Raised by every failing port operation: Code says which step failed (1..17), LastError is errno.
+// Raised by every failing port operation: Code says which step failed (1..17), LastError is the
+// system's error number (errno on POSIX, GetLastError on Windows).
 class ECommError {
 public:
     ECommError(std::uint8_t code, std::uint32_t lastError) : Code(code), LastError(lastError) {}
@@ -25,8 +26,13 @@ public:
     std::string What() const;
 };
 
-// "COMn" -> $ZARNIK_SERIAL_DIR/COMn when set, else /dev/ttyS<n-1>; a name starting with '/'
-// is a device path as it stands; anything else is taken relative to the current directory.
+// What LastError is called where it comes from: "errno" or "GetLastError".
+extern const char* const kLastErrorName;
+
+// POSIX: "COMn" -> $ZARNIK_SERIAL_DIR/COMn when set, else /dev/ttyS<n-1>; a name starting
+// with '/' is a device path as it stands; anything else is taken relative to the current
+// directory. Windows: "COMn" (and any other device name) -> "\\.\COMn"; a name starting with
+// two slashes is a device path as it stands.
 std::string ResolvePortName(const std::string& name);
 
 // Why the system refused to open a port, in the user's words: "нет такого устройства",

@@ -1,7 +1,5 @@
 #include "sim/station_images.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -11,6 +9,7 @@
 #include "flows/station_status.h"
 #include "model/port.h"
 #include "platform/dialogs_stream.h"
+#include "platform/file_system.h"
 
 namespace zarnik::sim {
 
@@ -76,8 +75,7 @@ TBytes ConferenceImage(const TRawSlot& slot, std::uint8_t factor) {
 class TScratchDir {
 public:
     TScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-sim-XXXXXX").string();
-        Path = mkdtemp(pattern.data());
+        Path = MakeTemporaryDirectory("zarnik-sim").value_or("");
     }
     ~TScratchDir() {
         std::error_code ec;
