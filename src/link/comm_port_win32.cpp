@@ -29,6 +29,22 @@ HANDLE HandleOf(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
     comm_detail::Raise(code, static_cast<std::uint32_t>(GetLastError()));
 }
 
+// The errors with which the driver of a USB-serial adapter says the adapter was pulled out:
+// the handle stays but every call on it fails until it is closed.
+bool MeansGone(DWORD error) {
+    switch (error) {
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_GEN_FAILURE:
+        case ERROR_BAD_COMMAND:
+        case ERROR_ACCESS_DENIED:  // an open handle is never refused for rights
+        case ERROR_OPERATION_ABORTED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 [[noreturn]] void CloseAndRaise(HANDLE h, std::uint8_t code) {
     const DWORD error = GetLastError();
     CloseHandle(h);
@@ -114,6 +130,8 @@ void TCommPort::Open(const std::string& name) {
     Parity = kLinkParity;
     StopBits = kLinkStopBits;
 
+    Device = ResolvePortName(name);
+    GoneFlag = false;
     const HANDLE h = OpenDevice(name);
     if (h == INVALID_HANDLE_VALUE) RaiseLast(kErrOpen);
 
@@ -155,8 +173,20 @@ void TCommPort::Close() {
     // The handle is gone after CloseHandle even when it reports an error, so it is never
     // closed twice; the port stays marked open until a Close succeeds.
     Handle = -1;
+    GoneFlag = false;
     if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) RaiseLast(kErrClose);
     OpenFlag = false;
+}
+
+void TCommPort::RaiseGone(std::uint8_t code, std::uint32_t err) {
+    // The handle is let go at once, so that the adapter, plugged in again, gets its COM name
+    // back. The port stays marked open until Close, as after any failure.
+    if (Handle != -1) {
+        CloseHandle(HandleOf(Handle));
+        Handle = -1;
+    }
+    GoneFlag = true;
+    throw ECommError(code, err, true);
 }
 
 void TCommPort::ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,
@@ -187,10 +217,17 @@ bool TCommPort::PortExists(const std::string& name) {
     return true;
 }
 
+void TCommPort::RaiseFailure(std::uint8_t code) {
+    const DWORD error = GetLastError();
+    if (MeansGone(error)) RaiseGone(code, error);
+    comm_detail::Raise(code, static_cast<std::uint32_t>(error));
+}
+
 void TCommPort::WriteByte(std::uint8_t b) {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
+    if (GoneFlag) RaiseGone(kErrWrite, ERROR_DEVICE_NOT_CONNECTED);
     DWORD written = 0;
-    if (!WriteFile(HandleOf(Handle), &b, 1, &written, nullptr)) RaiseLast(kErrWrite);
+    if (!WriteFile(HandleOf(Handle), &b, 1, &written, nullptr)) RaiseFailure(kErrWrite);
     // A byte the line would not take in time is a failed write, not a silent loss.
     if (written != 1) Raise(kErrWrite, ERROR_TIMEOUT);
     if (const auto trace = Trace()) trace->Sent(b);
@@ -200,9 +237,10 @@ std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n,
                                 std::chrono::steady_clock::time_point /*total*/) {
     // The driver's time-outs set at Open are the deadlines the callers computed: 250 ms plus
     // 1 ms per byte asked for, and 15 ms between bytes. One call waits for all of it.
+    if (GoneFlag) RaiseGone(kErrRead, ERROR_DEVICE_NOT_CONNECTED);
     DWORD got = 0;
     if (!ReadFile(HandleOf(Handle), buf, static_cast<DWORD>(n), &got, nullptr))
-        RaiseLast(kErrRead);
+        RaiseFailure(kErrRead);
     if (got > 0) {
         if (const auto trace = Trace()) trace->Received({buf, static_cast<std::size_t>(got)});
     }
@@ -211,12 +249,14 @@ std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n,
 
 void TCommPort::PurgeInput() {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
-    if (!PurgeComm(HandleOf(Handle), PURGE_RXCLEAR)) RaiseLast(kErrPurge);
+    if (GoneFlag) RaiseGone(kErrPurge, ERROR_DEVICE_NOT_CONNECTED);
+    if (!PurgeComm(HandleOf(Handle), PURGE_RXCLEAR)) RaiseFailure(kErrPurge);
 }
 
 void TCommPort::Flush() {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
-    if (!FlushFileBuffers(HandleOf(Handle))) RaiseLast(kErrFlush);
+    if (GoneFlag) RaiseGone(kErrFlush, ERROR_DEVICE_NOT_CONNECTED);
+    if (!FlushFileBuffers(HandleOf(Handle))) RaiseFailure(kErrFlush);
 }
 
 }  // namespace zarnik

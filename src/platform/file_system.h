@@ -61,6 +61,9 @@ std::string ResolveCaseInsensitive(const std::string& dir, const std::string& na
 // `dir` + "/" + `name`, without doubling a slash.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
+// This process's number: part of names that no other running program picks.
+unsigned long ProcessId();
+
 // The current directory as an absolute path; "" when it cannot be determined.
 std::string CurrentDirectory();
 

@@ -37,7 +37,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 // Opens a new, exclusive temporary beside `path`; -1 when none could be created. Its name is
 // hidden and short, whatever the length of the final name.
 int CreateTemporary(const std::string& path, std::string& tmpPath) {
-    const std::string stem = TemporaryStem(path, static_cast<unsigned long>(::getpid()));
+    const std::string stem = TemporaryStem(path, ProcessId());
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         tmpPath = stem + std::to_string(attempt);
         const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -173,6 +173,8 @@ bool FlushFileToDisk(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 std::string CurrentDirectory() {
     std::error_code ec;

@@ -62,7 +62,7 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
 }
 
 HANDLE CreateTemporary(const std::string& path, std::string& tmpPath) {
-    const std::string stem = TemporaryStem(path, GetCurrentProcessId());
+    const std::string stem = TemporaryStem(path, ProcessId());
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         tmpPath = stem + std::to_string(attempt);
         const HANDLE h = CreateFileW(WideFromUtf8(tmpPath).c_str(), GENERIC_WRITE, 0, nullptr,
@@ -167,7 +167,7 @@ std::optional<std::string> MakeTemporaryDirectory(const std::string& prefix) {
     const DWORD n = GetTempPathW(MAX_PATH + 1, base);
     if (n == 0 || n > MAX_PATH) return std::nullopt;
     const std::string stem =
-        JoinPath(Utf8FromWide(base), prefix + "-" + std::to_string(GetCurrentProcessId()) + "-");
+        JoinPath(Utf8FromWide(base), prefix + "-" + std::to_string(ProcessId()) + "-");
     // The tick count keeps names apart across runs of the same process id.
     const unsigned long long start = GetTickCount64();
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
@@ -181,7 +181,7 @@ std::optional<std::string> MakeTemporaryDirectory(const std::string& prefix) {
 bool DirectoryWritable(const std::string& dir) {
     // Access rights on Windows are lists that only an attempt reads right.
     const std::string probe =
-        JoinPath(dir, ".zarnik-write-probe-" + std::to_string(GetCurrentProcessId()));
+        JoinPath(dir, ".zarnik-write-probe-" + std::to_string(ProcessId()));
     const HANDLE h = CreateFileW(WideFromUtf8(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
@@ -199,6 +199,8 @@ bool FlushFileToDisk(const std::string& path) {
 bool RemoveFile(const std::string& path) {
     return DeleteFileW(WideFromUtf8(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
+
+unsigned long ProcessId() { return GetCurrentProcessId(); }
 
 std::string CurrentDirectory() {
     const DWORD n = GetCurrentDirectoryW(0, nullptr);

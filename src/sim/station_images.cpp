@@ -250,7 +250,7 @@ bool SaveStationToFile(const TSimStation& station, const std::string& path, std:
     all.fill(true);
     // Written under a fresh name beside the target and renamed over it: the previous file
     // stays whole until the new one is complete.
-    const std::string temp = path + ".saving" + std::to_string(getpid());
+    const std::string temp = path + ".saving" + std::to_string(ProcessId());
     std::error_code ec;
     std::filesystem::remove(temp, ec);
     if (!SaveConfiguration(session, store, file, all, temp)) {
