@@ -31,7 +31,7 @@ fi
 echo "== libxlsxwriter's sources (Debian source package) =="
 SOURCES=build-win/sources
 mkdir -p "$SOURCES"
-XLSX_SRC=$(find "$SOURCES" -maxdepth 2 -name xlsxwriter.h -path '*/include/*' -printf '%h\n' 2>/dev/null |
+XLSX_SRC=$(find "$SOURCES" -maxdepth 3 -name xlsxwriter.h -path '*/include/*' -printf '%h\n' 2>/dev/null |
   head -1 | sed 's|/include$||')
 if [ -z "$XLSX_SRC" ]; then
   # apt-get source needs the archive's source lists: add them for the archive this machine
@@ -46,7 +46,7 @@ if [ -z "$XLSX_SRC" ]; then
     $SUDO apt-get update
   fi
   (cd "$SOURCES" && apt-get source libxlsxwriter)
-  XLSX_SRC=$(find "$SOURCES" -maxdepth 2 -name xlsxwriter.h -path '*/include/*' -printf '%h\n' |
+  XLSX_SRC=$(find "$SOURCES" -maxdepth 3 -name xlsxwriter.h -path '*/include/*' -printf '%h\n' |
     head -1 | sed 's|/include$||')
 fi
 XLSX_SRC=$(cd "$XLSX_SRC" && pwd)

@@ -52,6 +52,15 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::optional<std::string> WriteTemporaryBeside(const std::string& path, std::string_view bytes,
+                                                std::string* error) {
+    if (DirectoryExists(path)) {
+        fs_detail::SetError(error, path + " is a directory");
+        return std::nullopt;
+    }
+    return fs_detail::WriteNewTemporary(path, bytes, error);
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
     const std::optional<std::string> tmpPath = WriteTemporaryBeside(path, bytes, error);
     return tmpPath && CommitTemporary(*tmpPath, path, error);

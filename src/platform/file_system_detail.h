@@ -2,7 +2,9 @@
 // What the two halves of the file system layer share: the portable file_system.cpp and the
 // half that calls the operating system, one file per platform.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zarnik::fs_detail {
 
@@ -22,5 +24,11 @@ std::string ParentOf(const std::string& path);
 std::string TemporaryStem(const std::string& path, unsigned long processId);
 
 void SetError(std::string* error, std::string text);
+
+// Creates a new temporary beside `path` (see TemporaryStem), fills it with `bytes`, has it on
+// the disk and closes it; its name, or nullopt with `error` set, nothing left behind. Platform
+// file.
+std::optional<std::string> WriteNewTemporary(const std::string& path, std::string_view bytes,
+                                             std::string* error);
 
 }  // namespace zarnik::fs_detail

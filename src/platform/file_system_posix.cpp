@@ -73,12 +73,9 @@ bool FillTemporary(int fd, std::string_view bytes, const std::string& path, std:
 
 }  // namespace
 
-std::optional<std::string> WriteTemporaryBeside(const std::string& path, std::string_view bytes,
-                                                std::string* error) {
-    if (DirectoryExists(path)) {
-        SetError(error, path + " is a directory");
-        return std::nullopt;
-    }
+std::optional<std::string> fs_detail::WriteNewTemporary(const std::string& path,
+                                                        std::string_view bytes,
+                                                        std::string* error) {
     std::string tmpPath;
     const int fd = CreateTemporary(path, tmpPath);
     if (fd < 0) {

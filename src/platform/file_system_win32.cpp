@@ -76,12 +76,9 @@ HANDLE CreateTemporary(const std::string& path, std::string& tmpPath) {
 
 }  // namespace
 
-std::optional<std::string> WriteTemporaryBeside(const std::string& path, std::string_view bytes,
-                                                std::string* error) {
-    if (DirectoryExists(path)) {
-        SetError(error, path + " is a directory");
-        return std::nullopt;
-    }
+std::optional<std::string> fs_detail::WriteNewTemporary(const std::string& path,
+                                                        std::string_view bytes,
+                                                        std::string* error) {
     std::string tmpPath;
     THandle file(CreateTemporary(path, tmpPath));
     if (!file.Valid()) {
