@@ -2,8 +2,6 @@
 // What the fuzz targets share: a session that asks nobody anything, a scratch folder for the
 // session's "dat", a station of each model, and a way back to a saved state between inputs.
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include "flows/config_snapshot.h"
 #include "link/main_class.h"
 #include "model/data_stream.h"
+#include "platform/file_system.h"
 #include "platform/silent_dialogs.h"
 #include "platform/user_dialogs.h"
 
@@ -27,10 +26,9 @@ inline constexpr std::array<const char*, 4> kModels{"Cedar", "Dogwood", "Alder",
 class TScratchFolder {
   public:
     TScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zarnik-fuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        Path = pattern;
+        const auto made = MakeTemporaryDirectory("zarnik-fuzz");
+        if (!made) std::abort();
+        Path = *made;
     }
     ~TScratchFolder() {
         std::error_code ec;

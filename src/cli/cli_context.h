@@ -31,8 +31,14 @@ inline constexpr const char* kExitCodesHelp =
     "  3  no link with the station (the port cannot be opened or the station is silent)\n"
     "  4  the station's working program is not supported\n"
     "Messages go to stderr, in Russian, as the program's windows show them; questions are\n"
-    "answered OK with --yes and Cancel without it. COMn names resolve to\n"
+    "answered OK with --yes and Cancel without it. "
+#ifdef _WIN32
+    "COMn names are the devices\n"
+    "\\\\.\\COMn themselves.";
+#else
+    "COMn names resolve to\n"
     "$ZARNIK_SERIAL_DIR/COMn when that variable is set, else to /dev/ttyS<n-1>.";
+#endif
 
 struct TCliOptions {
     std::string Port;     // COMn or a device path; empty: the options file decides

@@ -1,7 +1,5 @@
 // zarnik-cli commands that move configurations between the station and files: read and write.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 
@@ -10,6 +8,7 @@
 #include "files/config_flows.h"
 #include "flows/read_write_all.h"
 #include "flows/verified_write.h"
+#include "platform/file_system.h"
 
 namespace zarnik::cli {
 
@@ -45,7 +44,7 @@ std::string OutputProblem(const std::string& path) {
     const fs::path dir = parent.empty() ? fs::path(".") : parent;
     if (!fs::exists(dir, ec)) return "нет каталога " + dir.string();
     if (!fs::is_directory(dir, ec)) return dir.string() + " не является каталогом";
-    if (::access(dir.c_str(), W_OK) != 0) return "нет прав на запись в каталог " + dir.string();
+    if (!DirectoryWritable(dir.string())) return "нет прав на запись в каталог " + dir.string();
     if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return "это не обычный файл";
     return "";
 }

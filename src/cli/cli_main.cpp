@@ -5,6 +5,7 @@
 
 #include "cli/cli_commands.h"
 #include "link/comm_port.h"
+#include "platform/console.h"
 #include "platform/user_dialogs.h"
 
 namespace {
@@ -40,13 +41,16 @@ const char* PortStepText(std::uint8_t code) {
 std::string PortErrorText(const ECommError& e) {
     std::string text =
         "Ошибка COM-порта (код " + std::to_string(e.Code) + "): " + PortStepText(e.Code);
-    if (e.LastError != 0) text += " (errno " + std::to_string(e.LastError) + ")";
+    if (e.LastError != 0) text += std::string(" (") + kLastErrorName + " " + std::to_string(e.LastError) + ")";
     return WithPortOpenReason(text + ".", e);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> args = PrepareConsole(argc, argv);
+    std::vector<char*> argPointers;
+    for (std::string& a : args) argPointers.push_back(a.data());
     CLI::App app{"Zarnik: configurator of the office telephone station, from a terminal"};
     app.footer(
         std::string("Run zarnik-cli COMMAND --help for a command's options and table keys.\n") +
@@ -74,7 +78,7 @@ int main(int argc, char** argv) {
     RegisterDiffCommands(app, body);
     RegisterPortsCommands(app, body);
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(argPointers.size()), argPointers.data());
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         if (code == 0) return kExitOk;  // --help

@@ -9,6 +9,7 @@
 #include "flows/config_snapshot.h"
 #include "flows/read_write_all.h"
 #include "platform/file_system.h"
+#include "platform/local_time.h"
 
 namespace zarnik {
 
@@ -125,8 +126,7 @@ std::string AutoBackupDirectory(const std::string& baseDir) {
 
 std::string AutoBackupName(const std::string& serial, std::chrono::system_clock::time_point when) {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = LocalTime(t);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d_%02d-%02d-%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);

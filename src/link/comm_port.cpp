@@ -72,7 +72,7 @@ const char* StepText(std::uint8_t code) {
 std::string ECommError::What() const {
     std::string text = "serial port error " + std::to_string(Code) + ": " + StepText(Code);
     if (LastError != 0) {
-        text += " (errno " + std::to_string(LastError) + ": " +
+        text += std::string(" (") + kLastErrorName + " " + std::to_string(LastError) + ": " +
                 SystemErrorText(LastError) + ")";
     }
     return text;

@@ -16,7 +16,8 @@ namespace zarnik {
 
 class TByteTrace;
 
-// Raised by every failing port operation: Code says which step failed (1..17), LastError is errno.
+// Raised by every failing port operation: Code says which step failed (1..17), LastError is the
+// system's error number (errno on POSIX, GetLastError on Windows).
 // Gone: the device itself went away (an adapter pulled out, the line hung up); nothing more can
 // be exchanged through it until it is opened again.
 class ECommError {
@@ -29,8 +30,13 @@ public:
     std::string What() const;
 };
 
-// "COMn" -> $ZARNIK_SERIAL_DIR/COMn when set, else /dev/ttyS<n-1>; a name starting with '/'
-// is a device path as it stands; anything else is taken relative to the current directory.
+// What LastError is called where it comes from: "errno" or "GetLastError".
+extern const char* const kLastErrorName;
+
+// POSIX: "COMn" -> $ZARNIK_SERIAL_DIR/COMn when set, else /dev/ttyS<n-1>; a name starting
+// with '/' is a device path as it stands; anything else is taken relative to the current
+// directory. Windows: "COMn" (and any other device name) -> "\\.\COMn"; a name starting with
+// two slashes is a device path as it stands.
 std::string ResolvePortName(const std::string& name);
 
 // Why the system refused to open a port, in the user's words: "нет такого устройства",
@@ -113,6 +119,9 @@ private:
     // Lets go of a device that went away (so that the system can free its node for the
     // adapter's return) and raises `code` marked Gone.
     [[noreturn]] void RaiseGone(std::uint8_t code, std::uint32_t err);
+    // Windows: raises `code` with the system's last error, through RaiseGone when the error
+    // says the device went away.
+    [[noreturn]] void RaiseFailure(std::uint8_t code);
     mutable std::mutex TraceLock;
     std::shared_ptr<TByteTrace> TraceSink;
     void ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,

@@ -229,6 +229,8 @@ short WaitReady(int fd, short events, Clock::time_point deadline, std::uint8_t c
 
 }  // namespace
 
+const char* const kLastErrorName = "errno";
+
 std::string comm_detail::SystemErrorText(std::uint32_t err) {
     return std::generic_category().message(static_cast<int>(err));
 }

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "model/broadcaster.h"
+#include "platform/local_time.h"
 
 namespace zarnik {
 
@@ -41,8 +42,7 @@ TStationDateTime StationClockFromIdentification(const TMainClass& session) {
 
 TStationDateTime LocalDateTime(std::chrono::system_clock::time_point point) {
     const std::time_t t = std::chrono::system_clock::to_time_t(point);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = LocalTime(t);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

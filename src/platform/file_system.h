@@ -1,5 +1,7 @@
 #pragma once
-// The few file operations the program needs, on POSIX. Files the program writes go through
+// The few file operations the program needs. Paths are UTF-8 everywhere; the platform half
+// (file_system_posix.cpp, file_system_win32.cpp) turns them into what the system takes. Files
+// the program writes go through
 // WriteFileAtomically, so a crash or a full disk never leaves half a file where a good one was.
 // Names of files and directories are matched without regard to ASCII case, as the files
 // carried over from older installations were written on a system that ignored it.
@@ -7,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarnik {
 
@@ -35,12 +38,31 @@ bool DirectoryExists(const std::string& path);  // a directory (links followed)
 // Creates one directory; true when it exists afterwards (also when it was there already).
 bool MakeDirectory(const std::string& path);
 
+// The names of the entries of `dir` (without "." and ".."); empty when it cannot be listed.
+std::vector<std::string> DirectoryEntries(const std::string& dir);
+
+// A new, empty directory of its own under the system's folder for temporary files, its name
+// starting with `prefix`; nullopt when none could be made.
+std::optional<std::string> MakeTemporaryDirectory(const std::string& prefix);
+
+// Whether this program may create files in `dir`.
+bool DirectoryWritable(const std::string& dir);
+
+// Pushes what was written to `path` out to the disk; false when that could not be done.
+bool FlushFileToDisk(const std::string& path);
+
+// Removes one file; true when it is gone afterwards.
+bool RemoveFile(const std::string& path);
+
 // The entry of `dir` whose name equals `name` ignoring ASCII case: `name` itself when it
 // exists as given, else the first such entry in byte order; `name` unchanged when none does.
 std::string ResolveCaseInsensitive(const std::string& dir, const std::string& name);
 
 // `dir` + "/" + `name`, without doubling a slash.
 std::string JoinPath(const std::string& dir, const std::string& name);
+
+// This process's number: part of names that no other running program picks.
+unsigned long ProcessId();
 
 // The current directory as an absolute path; "" when it cannot be determined.
 std::string CurrentDirectory();

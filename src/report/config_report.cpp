@@ -12,6 +12,7 @@
 #include "codecs/time_settings_codec.h"
 #include "model/broadcaster.h"
 #include "platform/file_system.h"
+#include "platform/local_time.h"
 #include "platform/text_1251.h"
 
 namespace zarnik {
@@ -861,8 +862,7 @@ TReportTicks ReportTicksForTables(const std::array<bool, kTableCount>& tables) {
 
 std::string ReportHeading(const TMainClass& session, std::chrono::system_clock::time_point now) {
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = LocalTime(t);
     char date[16];
     char time[16];
     std::strftime(date, sizeof date, "%d.%m.%Y", &local);

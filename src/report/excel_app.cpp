@@ -1,20 +1,14 @@
 #include "report/excel_app.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <optional>
 #include <string_view>
+
+#include "platform/desktop_open.h"
+#include "platform/file_system.h"
 
 namespace zarnik {
 
@@ -173,71 +167,20 @@ std::optional<double> PlainNumber(std::string_view s) {
 
 // ---- file writing ------------------------------------------------------------------------
 
-std::string ErrnoText(int err) {
-    return std::strerror(err);
-}
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The process's umask without changing it (umask() itself would, for every thread).
-mode_t CurrentUmask() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (!line.starts_with("Umask:")) continue;
-        return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    }
-    return 022;
-}
-
-// A temporary file beside the target, removed again unless Keep() was called.
-class TempBeside {
+// Removes a temporary file when it goes out of scope, unless Keep() was called.
+class TRemoveUnlessKept {
   public:
-    explicit TempBeside(const std::string& path) {
-        std::string name = FolderOf(path) + "/." + BaseName(path) + ".XXXXXX";
-        const int fd = mkstemp(name.data());
-        if (fd < 0) {
-            throw EExcelError("Cannot create a file in " + FolderOf(path) + ": " +
-                              ErrnoText(errno));
-        }
-        // The finished file should look as if written directly: an existing file keeps its
-        // permissions, a new one gets the usual ones.
-        struct stat old {};
-        const mode_t mode =
-            stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
-        fchmod(fd, mode);
-        close(fd);
-        Name = std::move(name);
+    explicit TRemoveUnlessKept(std::string path) : Path(std::move(path)) {}
+    ~TRemoveUnlessKept() {
+        if (!Path.empty()) RemoveFile(Path);
     }
-    ~TempBeside() {
-        if (!Name.empty()) unlink(Name.c_str());
-    }
-    TempBeside(const TempBeside&) = delete;
-    TempBeside& operator=(const TempBeside&) = delete;
-    void Keep() { Name.clear(); }
-    const std::string& Path() const { return Name; }
+    TRemoveUnlessKept(const TRemoveUnlessKept&) = delete;
+    TRemoveUnlessKept& operator=(const TRemoveUnlessKept&) = delete;
+    void Keep() { Path.clear(); }
 
   private:
-    std::string Name;
+    std::string Path;
 };
-
-// Flushes a file (or folder) to the disk; a failure here is only a lost guarantee.
-void SyncPath(const std::string& path, int flags) {
-    const int fd = open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
 
 lxw_format* NewBorderFormat(lxw_workbook* wb, const ExcelCell& cell) {
     const auto style = [](ExcelLine line) -> uint8_t {
@@ -316,74 +259,6 @@ void FillWorkbook(lxw_workbook* wb, const ExcelWorkbook& book, const std::string
     for (const ExcelSheet& sheet : book.Sheets) WriteSheet(wb, sheet, formats);
 }
 
-// ---- the desktop viewer ------------------------------------------------------------------
-
-bool DisplayPresent() {
-    const auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value != nullptr && *value != '\0';
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY");
-}
-
-std::string FindOnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    if (path == nullptr) return "";
-    std::string_view rest(path);
-    while (!rest.empty()) {
-        const auto colon = rest.find(':');
-        const std::string dir(rest.substr(0, colon));
-        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-        if (dir.empty()) continue;
-        const std::string candidate = dir + "/" + program;
-        struct stat st {};
-        if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return "";
-}
-
-// Starts `program file` fully detached: the intermediate child exits at once (so nothing is
-// left to reap), the grandchild gets /dev/null for its standard streams and none of our other
-// descriptors (the serial port among them), and we never wait for the viewer itself.
-void LaunchDetached(const std::string& program, const std::string& file) {
-    std::string arg0 = program;
-    std::string arg1 = file;
-    char* argv[] = {arg0.data(), arg1.data(), nullptr};
-    const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
-    const pid_t child = fork();
-    if (child < 0) {
-        const int err = errno;
-        if (devNull >= 0) close(devNull);
-        throw EExcelError("Cannot start " + program + ": " + ErrnoText(err));
-    }
-    if (child == 0) {
-        setsid();
-        const pid_t grandchild = fork();
-        if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
-        if (devNull >= 0) {
-            dup2(devNull, 0);
-            dup2(devNull, 1);
-            dup2(devNull, 2);
-        }
-        close_range(3, ~0U, 0);
-        execv(argv[0], argv);
-        _exit(127);
-    }
-    if (devNull >= 0) close(devNull);
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-}
-
-void AskDesktopToOpen(const std::string& file) {
-    if (!DisplayPresent()) return;
-    const std::string opener = FindOnPath("xdg-open");
-    if (opener.empty()) return;
-    LaunchDetached(opener, file);
-}
-
 constexpr const char* OpenFailure = "Не могу создать объект Excel";
 
 }  // namespace
@@ -426,22 +301,25 @@ std::string SheetNameProblem(const ExcelWorkbook& book, const std::string& name,
 
 void WriteXlsxFile(const ExcelWorkbook& book, const std::string& path, const std::string& title) {
     if (path.empty()) throw EExcelError("No file name for the workbook");
-    TempBeside temp(path);
-    lxw_workbook* wb = workbook_new(temp.Path().c_str());
+    // The writer library fills an empty temporary beside the target (so the finished file has
+    // the permissions a direct write would give it), which then replaces the target at once.
+    std::string error;
+    const std::optional<std::string> temp = WriteTemporaryBeside(path, "", &error);
+    if (!temp) throw EExcelError("Cannot create a file beside " + path + ": " + error);
+    TRemoveUnlessKept guard(*temp);
+    lxw_workbook* wb = workbook_new(temp->c_str());
     if (wb == nullptr) throw EExcelError("Cannot start the workbook file " + path);
     try {
         FillWorkbook(wb, book, title);
     } catch (...) {
-        workbook_close(wb);  // frees it; the temporary goes with `temp`
+        workbook_close(wb);  // frees it; the temporary goes with `guard`
         throw;
     }
     Check(workbook_close(wb), "Cannot write " + path);
-    SyncPath(temp.Path(), O_RDONLY);
-    if (std::rename(temp.Path().c_str(), path.c_str()) != 0) {
-        throw EExcelError("Cannot put the workbook in place as " + path + ": " + ErrnoText(errno));
-    }
-    temp.Keep();
-    SyncPath(FolderOf(path), O_RDONLY | O_DIRECTORY);
+    FlushFileToDisk(*temp);  // a failure here is only a lost guarantee
+    guard.Keep();            // CommitTemporary removes it itself when it fails
+    if (!CommitTemporary(*temp, path, &error))
+        throw EExcelError("Cannot put the workbook in place as " + path + ": " + error);
 }
 
 // ---- ExcelApp ----------------------------------------------------------------------------
@@ -609,7 +487,9 @@ void ExcelApp::Show() {
     if (!Book) throw EExcelError("Show: no workbook is open");
     if (OutputPath.empty()) throw EExcelError("Show: no output file was set");
     WriteXlsxFile(*Book, OutputPath, CaptionText);
-    if (OpenInViewer) AskDesktopToOpen(OutputPath);
+    if (!OpenInViewer) return;
+    if (const std::string problem = OpenWithDesktop(OutputPath); !problem.empty())
+        throw EExcelError(problem);
 }
 
 void ExcelApp::Detach() {

@@ -96,8 +96,8 @@ class ExcelApp {
     // Medium lines around the block, thin lines inside it.
     bool FrameRange(int firstColumn, int firstRow, int lastColumn, int lastRow);
 
-    // Writes the workbook to the output path, then asks the desktop to open it (only when a
-    // display is present, xdg-open is on PATH and opening is enabled).
+    // Writes the workbook to the output path, then asks the desktop to open it (only when
+    // opening is enabled and there is a desktop to ask).
     void Show();
     // Lets go of the workbook; a file already shown stays where it is.
     void Detach();

@@ -30,6 +30,7 @@ struct TStationOptions {
     std::optional<int> Key;
     std::optional<int> TimeUnit;
     std::optional<int> Units;
+    bool StoppedClock = false;
     bool Silent = false;
     std::optional<int> ProbeAnswer;
     double Corrupt = 0.0;
@@ -70,6 +71,9 @@ void AddStationOptions(CLI::App& app, TStationOptions& s) {
     app.add_option("--time-unit", s.TimeUnit, "seconds per clock tick (0 means 6)")
         ->check(CLI::Range(0, 255));
     app.add_option("--units", s.Units, "number of units")->check(CLI::Range(1, 3));
+    app.add_flag("--stopped-clock", s.StoppedClock,
+                 "the station clock stands still at the start time (a clock command still\n"
+                 "sets it): two reads at different moments give the same bytes");
 }
 
 const CLI::Validator kRequestCode(
@@ -257,6 +261,10 @@ int main(int argc, char** argv) {
                                              : StationFromFile(stationOptions);
     if (!station) return 1;
     ApplyFaults(stationOptions, server.Seed, *station);
+    if (stationOptions.StoppedClock) {
+        const std::int64_t start = station->HostClock();
+        station->HostClock = [start] { return start; };
+    }
 
     const int code = zarnik::sim::RunServer(*station, server, std::cout);
     if (code != 0 || stationOptions.SaveOnExit.empty()) return code;

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "platform/local_time.h"
+
 namespace zarnik::sim {
 
 namespace {
@@ -107,8 +109,7 @@ int StationDayNumber(int year, int month, int day) {
 
 std::int64_t HostLocalSeconds() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     const std::int64_t day =
         StationDayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     return day * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;

@@ -1,7 +1,5 @@
 #include "sim/station_images.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -11,6 +9,7 @@
 #include "flows/station_status.h"
 #include "model/port.h"
 #include "platform/dialogs_stream.h"
+#include "platform/file_system.h"
 
 namespace zarnik::sim {
 
@@ -76,8 +75,7 @@ TBytes ConferenceImage(const TRawSlot& slot, std::uint8_t factor) {
 class TScratchDir {
 public:
     TScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-sim-XXXXXX").string();
-        Path = mkdtemp(pattern.data());
+        Path = MakeTemporaryDirectory("zarnik-sim").value_or("");
     }
     ~TScratchDir() {
         std::error_code ec;
@@ -252,7 +250,7 @@ bool SaveStationToFile(const TSimStation& station, const std::string& path, std:
     all.fill(true);
     // Written under a fresh name beside the target and renamed over it: the previous file
     // stays whole until the new one is complete.
-    const std::string temp = path + ".saving" + std::to_string(getpid());
+    const std::string temp = path + ".saving" + std::to_string(ProcessId());
     std::error_code ec;
     std::filesystem::remove(temp, ec);
     if (!SaveConfiguration(session, store, file, all, temp)) {

@@ -4,8 +4,9 @@
 // the way a full disk does, and small readers.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
-#include <unistd.h>
+#endif
 
 #include <csignal>
 #include <cstdlib>
@@ -15,14 +16,16 @@
 #include <set>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace zarnik::test {
 
 class TScratchDir {
   public:
     TScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-        Path = pattern;
+        const auto made = MakeTemporaryDirectory("zarnik");
+        if (!made) ADD_FAILURE() << "no temporary directory";
+        Path = made.value_or("");
     }
     ~TScratchDir() {
         std::error_code ec;
@@ -46,6 +49,7 @@ class TKeepCurrentDir {
     std::filesystem::path Saved;
 };
 
+#ifndef _WIN32
 // While alive, no file of this process may grow beyond `bytes`: a write past it fails with
 // EFBIG (the signal that would otherwise end the process is ignored).
 class TFileSizeLimit {
@@ -68,6 +72,7 @@ class TFileSizeLimit {
     rlimit Saved{};
     void (*OldHandler)(int) = SIG_DFL;
 };
+#endif
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace zarnik::test {
 
 class TTempDir {
 public:
     TTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarnik-XXXXXX").string();
-        Path = mkdtemp(pattern.data());
+        Path = MakeTemporaryDirectory("zarnik").value_or("");
     }
     ~TTempDir() {
         std::error_code ec;
