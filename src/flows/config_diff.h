@@ -57,6 +57,18 @@ inline constexpr const char* kDiffTablePresent = "есть";
 inline constexpr const char* kDiffTableAbsent = "нет";
 inline constexpr const char* kDiffBytesField = "изменены данные";
 
+// How the comparison names sections, records and fields, for other lists of changes told in
+// its words (the preview of a directory import). Records carry the names of the store's names
+// list.
+std::string DiffTableSection(ETable t);
+std::string DiffPortRecord(const TDataStream& store, const std::string& model, int port);
+std::string DiffBookCellRecord(const TDataStream& store, std::size_t cell);
+std::string DiffGroupBookCellRecord(const TDataStream& store, std::size_t book, std::size_t cell);
+std::string DiffBwRecord(std::size_t entry);
+std::string DiffBwField(std::size_t entry);
+inline constexpr const char* kDiffProgramNumberField = "Программный номер";
+inline constexpr const char* kDiffBookNumberField = "Номер";
+
 struct TConfigDiff {
     std::vector<TDiffItem> Items;  // identity, composition, ports, then tables in panel order
     // Non-empty when the tables were not compared (the models differ): says why.
