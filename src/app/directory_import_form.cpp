@@ -20,16 +20,7 @@ namespace {
 constexpr const char* kTitle = "Импорт справочника";
 
 std::string ChangeCount(std::size_t count) {
-    const std::size_t last2 = count % 100;
-    const std::size_t last = count % 10;
-    const char* word = "изменений";
-    if (last2 < 11 || last2 > 14) {
-        if (last == 1)
-            word = "изменение";
-        else if (last >= 2 && last <= 4)
-            word = "изменения";
-    }
-    return std::to_string(count) + " " + word;
+    return CountWithWord(count, "изменение", "изменения", "изменений");
 }
 
 }  // namespace

@@ -93,7 +93,6 @@ std::size_t Clamped(long long count, std::size_t capacity) {
     return count <= 0 ? 0 : std::min(static_cast<std::size_t>(count), capacity);
 }
 
-
 // Bytes of the two areas that differ: slot by slot, a byte one side lacks counts as differing.
 int DifferingBytes(const TRawArea& a, const TRawArea& b) {
     int count = 0;
@@ -554,8 +553,8 @@ void TComparer::BlackWhiteLists() {
     const std::size_t a = Clamped(x.Count, kBwListTexts);
     const std::size_t b = Clamped(y.Count, kBwListTexts);
     for (std::size_t e = 0; e < std::max(a, b); ++e) {
-        Add(DiffBwRecord(e), DiffBwField(e),
-            e < a ? Utf8(x.Entries[e]) : "", e < b ? Utf8(y.Entries[e]) : "");
+        Add(DiffBwRecord(e), DiffBwField(e), e < a ? Utf8(x.Entries[e]) : "",
+            e < b ? Utf8(y.Entries[e]) : "");
     }
 }
 
@@ -647,12 +646,13 @@ std::string DiffBookCellRecord(const TDataStream& store, std::size_t cell) {
 }
 
 std::string DiffGroupBookCellRecord(const TDataStream& store, std::size_t book, std::size_t cell) {
-    const std::string name = store.Names ? Utf8(store.Names->GetGroupExtNumName(
-                                               static_cast<int>(book), static_cast<int>(cell)))
-                                         : "";
-    return Named("Группа " + std::to_string(book + kFirstGroupNumber) + ", ячейка " +
-                     BookCellCode(cell),
-                 name);
+    const std::string name =
+        store.Names
+            ? Utf8(store.Names->GetGroupExtNumName(static_cast<int>(book), static_cast<int>(cell)))
+            : "";
+    return Named(
+        "Группа " + std::to_string(book + kFirstGroupNumber) + ", ячейка " + BookCellCode(cell),
+        name);
 }
 
 std::string DiffBwRecord(std::size_t entry) {
@@ -705,17 +705,21 @@ std::vector<TDiffSection> GroupBySection(const TConfigDiff& diff) {
     return sections;
 }
 
-std::string DifferenceCount(std::size_t count) {
+std::string CountWithWord(std::size_t count, const char* one, const char* few, const char* many) {
     const std::size_t last2 = count % 100;
     const std::size_t last = count % 10;
-    const char* word = "различий";
+    const char* word = many;
     if (last2 < 11 || last2 > 14) {
         if (last == 1)
-            word = "различие";
+            word = one;
         else if (last >= 2 && last <= 4)
-            word = "различия";
+            word = few;
     }
     return std::to_string(count) + " " + word;
+}
+
+std::string DifferenceCount(std::size_t count) {
+    return CountWithWord(count, "различие", "различия", "различий");
 }
 
 std::string DiffText(const TConfigDiff& diff, const std::string& leftName,

@@ -97,6 +97,9 @@ std::string DiffText(const TConfigDiff& diff, const std::string& leftName,
 
 // "различие", "различия", "различий" for a count.
 std::string DifferenceCount(std::size_t count);
+// A count with the Russian word that goes with it: `one` for 1, 21, ...; `few` for 2-4, 22-24,
+// ...; `many` for the rest (5-20, 25-30, ...).
+std::string CountWithWord(std::size_t count, const char* one, const char* few, const char* many);
 
 // A configuration file loaded on its own, beside the one in hand: a session without a port
 // and a store of its own, whose names come from the same working directory.

@@ -118,13 +118,7 @@ TEST(DirectoryForms, ABadSheetIsListedByLineAndChangesNothing) {
     EXPECT_EQ(test::SessionPrint(w.Station.Session), before);
 }
 
-void Grab(QDialog& window, const QString& dir, const QString& name) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = QDir(dir).filePath(name);
-    EXPECT_TRUE(window.grab().save(path)) << path.toStdString();
-    window.hide();
-}
+using test::Grab;
 
 TEST(DirectoryForms, ScreenshotOfBothWindows) {
     const QString dir = qEnvironmentVariable("ZARNIK_SCREENSHOT_DIR");
