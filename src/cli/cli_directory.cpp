@@ -1,6 +1,7 @@
 // zarnik-cli export and import: the office directory (lines, phone books, white and black
 // lists) to and from spreadsheet sheets in CSV.
 
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
