@@ -8,7 +8,7 @@ PACKAGES=(
   libcli11-dev nlohmann-json3-dev
   libxlsxwriter-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libqt6test6
-  xvfb xauth fonts-dejavu-core unzip
+  xvfb xauth fonts-dejavu-core unzip ccache
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -9,7 +9,7 @@
 
 namespace zarnik::app {
 
-TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+TAboutForm::TAboutForm(const std::string& baseFolder, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("О программе"));
 
     auto* title = Named(new QLabel(Qs(kAppTitle), this), Qs(kAppTitle));
@@ -32,6 +32,17 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     purposeLabel->setAlignment(Qt::AlignCenter);
     purposeLabel->setMinimumWidth(380);
 
+    if (!baseFolder.empty()) {
+        // A value, not a caption: no accessible name of its own, so a reader hears the path.
+        Folder = new QLabel(QStringLiteral("Папка файлов программы (dat, Zarnik_M.cfg):\n") +
+                                QString::fromStdString(baseFolder),
+                            this);
+        Folder->setObjectName(QStringLiteral("Папка файлов программы"));
+        Folder->setAlignment(Qt::AlignCenter);
+        Folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        Folder->setWordWrap(true);
+    }
+
     Ok = CaptionedButton<QPushButton>(QStringLiteral("OK"), this);
     Ok->setDefault(true);
     connect(Ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -46,6 +57,10 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     layout->addWidget(versionLabel);
     layout->addSpacing(8);
     layout->addWidget(purposeLabel);
+    if (Folder != nullptr) {
+        layout->addSpacing(8);
+        layout->addWidget(Folder);
+    }
     layout->addSpacing(8);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);

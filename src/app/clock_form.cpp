@@ -15,6 +15,7 @@
 #include "app/form_helpers.h"
 #include "app/station_worker.h"
 #include "editors/clock_editing.h"
+#include "flows/station_journal.h"
 #include "link/station_clock.h"
 
 namespace zarnik::app {
@@ -131,7 +132,7 @@ bool TClockForm::SendClock(const TStationDateTime& t) {
         TMainClass& session = Ctx.S();
         const auto job = [&] {
             if (!session.Port.IsOpen()) session.OpenPort();
-            acknowledged = SetStationClock(session, t);
+            acknowledged = SetStationClockRecorded(session, t);
         };
         if (Ctx.Worker != nullptr)
             Ctx.Worker->Run(job);

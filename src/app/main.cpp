@@ -3,12 +3,14 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "app/demo_station.h"
 #include "app/main_form.h"
 #include "app/screenshots.h"
+#include "platform/base_folder.h"
 
 using namespace zarnik;
 using namespace zarnik::app;
@@ -22,6 +24,7 @@ struct TCommandLine {
     bool Demo = false;
     bool Fast = false;
     std::string Model = "Dogwood";
+    QString OpenFile;
     QString Screenshots;
 };
 
@@ -35,7 +38,13 @@ std::optional<TCommandLine> ParseCommandLine(int argc, char** argv, int* exitCod
     parser.setApplicationDescription(QStringLiteral(
         "Zarnik: configurator of the office telephone station.\n"
         "Reads the station's tables over the serial port, edits them in windows, writes them\n"
-        "back and keeps them in configuration files (dat/*.ats).\n\n"
+        "back and keeps them in configuration files (dat/*.ats). Given FILE, starts with that\n"
+        "configuration file loaded.\n\n"
+        "Files: the base folder holds \"dat\" (configuration files, backups, the name files)\n"
+        "and Zarnik_M.cfg (the serial port). It is the folder given with --dir, else the\n"
+        "current folder; started in the home folder (as from a desktop menu) with none of\n"
+        "these files there, it is $XDG_DATA_HOME/zarnik (by default ~/.local/share/zarnik),\n"
+        "created on first start. \"О программе\" shows the folder in use.\n\n"
         "Exit codes: 0 done; 1 the program could not start (no display, no \"dat\" directory,\n"
         "no simulator for --demo); 2 bad arguments."));
     parser.addHelpOption();
@@ -64,6 +73,9 @@ std::optional<TCommandLine> ParseCommandLine(int argc, char** argv, int* exitCod
     parser.addPositionalArgument(QStringLiteral("MODEL"),
                                  QStringLiteral("With --demo: Alder, Birch, Cedar or Dogwood."),
                                  QStringLiteral("[MODEL]"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A configuration file (.ats) to open at start."),
+                                 QStringLiteral("[FILE]"));
     *exitCode = 2;
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "zarnik: %s\n", qPrintable(parser.errorText()));
@@ -71,7 +83,12 @@ std::optional<TCommandLine> ParseCommandLine(int argc, char** argv, int* exitCod
     }
     *exitCode = 0;
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        // The program's name, not the path it was started by: the manual page is made from this.
+        QString text = parser.helpText();
+        const QString self = QCoreApplication::arguments().value(0);
+        if (!self.isEmpty() && text.startsWith(QStringLiteral("Usage: ") + self))
+            text.replace(7, self.size(), QStringLiteral("zarnik"));
+        std::fputs(qPrintable(text), stdout);
         return std::nullopt;
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -94,18 +111,35 @@ std::optional<TCommandLine> ParseCommandLine(int argc, char** argv, int* exitCod
             return std::nullopt;
         }
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1 || (!positional.isEmpty() && !parser.isSet(demo))) {
-        std::fprintf(stderr, "zarnik: unexpected argument; see zarnik --help\n");
-        return std::nullopt;
-    }
     line.Demo = parser.isSet(demo);
     line.Fast = parser.isSet(fast);
-    if (!positional.isEmpty()) line.Model = positional.front().toStdString();
-    if (line.Demo && !IsKnownModel(line.Model)) {
-        std::fprintf(stderr, "zarnik: unknown model '%s' (Alder, Birch, Cedar, Dogwood)\n",
-                     line.Model.c_str());
-        return std::nullopt;
+    // With --demo a word that names no file (no ".ats", no folder) is the model; anything
+    // else is the file to open.
+    bool modelGiven = false;
+    for (const QString& arg : parser.positionalArguments()) {
+        const bool looksLikeFile = arg.endsWith(QStringLiteral(".ats"), Qt::CaseInsensitive) ||
+                                   arg.contains(QLatin1Char('/'));
+        if (line.Demo && !modelGiven && !looksLikeFile) {
+            line.Model = arg.toStdString();
+            modelGiven = true;
+            if (!IsKnownModel(line.Model)) {
+                std::fprintf(stderr, "zarnik: unknown model '%s' (Alder, Birch, Cedar, Dogwood)\n",
+                             line.Model.c_str());
+                return std::nullopt;
+            }
+        } else if (line.OpenFile.isEmpty()) {
+            line.OpenFile = arg;
+        } else {
+            std::fprintf(stderr, "zarnik: unexpected argument '%s'; see zarnik --help\n",
+                         qPrintable(arg));
+            return std::nullopt;
+        }
+    }
+    if (!line.OpenFile.isEmpty()) {
+        // The file is named from the folder the program was started in.
+        std::error_code ec;
+        const std::filesystem::path file = std::filesystem::absolute(line.OpenFile.toStdString(), ec);
+        options.OpenFile = ec ? line.OpenFile.toStdString() : file.lexically_normal().string();
     }
     line.Screenshots = parser.value(shots);
     if (!line.Screenshots.isEmpty()) options.StartChoice = EStartChoice::Station;
@@ -136,6 +170,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.38"));
     TMainFormOptions options = line->Options;
+    const TBaseFolderChoice base = ChooseBaseFolder(BaseFolderFactsFromEnvironment(options.BaseDir));
+    std::string why;
+    // A folder that cannot be made is reported by the session, which cannot create "dat" in it.
+    if (!PrepareBaseFolder(base, &why)) std::fprintf(stderr, "zarnik: %s\n", why.c_str());
+    options.BaseDir = base.Path;
     std::unique_ptr<TDemoStation> station;
     if (line->Demo) {
         station = std::make_unique<TDemoStation>();

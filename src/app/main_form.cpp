@@ -23,6 +23,7 @@
 #include "editors/options_editing.h"
 #include "flows/config_snapshot.h"
 #include "flows/read_write_all.h"
+#include "flows/station_journal.h"
 #include "flows/status_lines.h"
 #include "flows/verified_write.h"
 #include "model/program_options.h"
@@ -48,8 +49,10 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
     BuildMenus();
     BuildToolbar();
     BuildCentre();
+    // Labels that show a value keep no accessible name of their own: a screen reader then
+    // announces their whole current text ("Порт: COM3"), not a caption.
     PortText = new QLabel(this);
-    PortText->setAccessibleName(QStringLiteral("Порт"));
+    PortText->setObjectName(QStringLiteral("Порт"));
     statusBar()->addPermanentWidget(PortText);
     UpdateCommands();
     resize(820, 600);
@@ -175,6 +178,7 @@ void TMainForm::BuildCentre() {
     auto* linesLayout = new QVBoxLayout(lines);
     for (std::size_t i = 0; i < Lines.size(); ++i) {
         Lines[i] = new QLabel(lines);
+        Lines[i]->setObjectName(QStringLiteral("Строка состояния %1").arg(i + 1));
         Lines[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         linesLayout->addWidget(Lines[i]);
     }
@@ -187,7 +191,7 @@ void TMainForm::BuildCentre() {
     summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary->setMargin(8);
-    summary->setAccessibleName(QStringLiteral("Сводка"));
+    summary->setObjectName(QStringLiteral("Сводка"));
     Home = summary;
     Stack->addWidget(Home);
     ReadPnl = new TTablePanel({QStringLiteral("Чтение данных из АТС"),
@@ -238,6 +242,7 @@ void TMainForm::Start() {
         return;
     }
     Session->Frames.CancelFlag = Worker.CancelFlag();
+    Session->JournalProgram = "zarnik";
     // The exchange trace switched on in the options window runs from the start.
     if (LoadSafetyOptions(Session->BaseDir).TraceExchange &&
         !ApplyTraceSwitch(*Session, true, Session->BaseDir))
@@ -258,7 +263,19 @@ void TMainForm::Start() {
     Ctx.Store = std::make_shared<TDataStream>(Session->BaseDir);
     ShowPortName();
     setWindowTitle(QString::fromUtf8(kAppTitle));
+    // The adapter the options name is not plugged in (already said): ask for a port.
+    if (Session->StoredPortMissing && !Options.StartChoice) OpenWindow(ECommand::Options);
 
+    if (!Options.OpenFile.empty()) {
+        // Opened with a file (from the file manager): no question; a file that cannot be
+        // loaded has said why, and the program starts empty.
+        WorkWithFiles();
+        TTableTicks all{};
+        all.fill(true);
+        Guarded([this, &all] { LoadFile(Options.OpenFile, all); });
+        Q_EMIT startFinished();
+        return;
+    }
     EStartChoice choice = EStartChoice::Station;
     if (Options.StartChoice) {
         choice = *Options.StartChoice;
@@ -345,15 +362,22 @@ std::optional<int> TMainForm::ReadStation(TProgress& progress) {
 }
 
 void TMainForm::SaveReadBackup() {
-    if (!LoadSafetyOptions(Session->BaseDir).AutoBackup) return;
-    const TBackupOutcome saved = BackUpAfterRead(*Session, Ctx.D(), Backups, ReadFailed);
+    const bool backup = LoadSafetyOptions(Session->BaseDir).AutoBackup;
+    const TBackupOutcome saved = FinishStationRead(*Session, Ctx.D(), Backups, ReadFailed, backup);
     if (saved.Kind == TBackupOutcome::EKind::Failed)
         Ctx.Dlg().Message("Резервная копия конфигурации АТС не сохранена: " + saved.Why + ".",
                           "Предупреждение");
 }
 
 void TMainForm::ShowPortFailure(const std::string& message, const ECommError& e) {
-    std::string text = WithPortOpenReason(message, e);
+    if (e.Gone) {
+        // The device went away: let go of it, so that the next action opens it afresh once
+        // it is back (under the same stable path, however the system numbers it).
+        ReleaseGonePort();
+        Ctx.Dlg().Message(PortGoneText(e, Session->Port.DevicePath()), "Ошибка");
+        return;
+    }
+    std::string text = WithPortOpenReason(message, e, Session->Port.DevicePath());
     if (text == message) text += " (ошибка COM-порта, код " + std::to_string(e.Code) + ")";
     Ctx.Dlg().Message(text, "Ошибка");
 }
@@ -506,7 +530,7 @@ bool TMainForm::PrepareLink(bool forWrite, TTablePanel* panel) {
                              "номер СОМ-порта и не открыт-ли он другой программой. (3)."
                            : "Исключение! Возникла проблема при открытии СОМ-порта. Проверьте "
                              "номер СОМ-порта и не открыт-ли он другой программой. (2)";
-        Ctx.Dlg().Message(WithPortOpenReason(text, e), "");
+        Ctx.Dlg().Message(WithPortOpenReason(text, e, Session->Port.DevicePath()), "");
         panel->SetStatus(QStringLiteral("Порт %1 не открыт.").arg(Q(Session->PortName)));
         return false;
     }
@@ -598,6 +622,7 @@ void TMainForm::OnWrite() {
     int result = 0;
     EWriteEnd end = EWriteEnd::Completed;
     bool stoppedBeforeTables = false;
+    std::string gone;  // what happened to the port, said before what reached the station
     const TSafetyOptions options = LoadSafetyOptions(Session->BaseDir);
     TSafeWriteOutcome safety;
     try {
@@ -608,8 +633,10 @@ void TMainForm::OnWrite() {
                                     &failed, &written);
         });
         if (result == kWriteCancelled) end = EWriteEnd::Cancelled;
-    } catch (const ECommError&) {
+    } catch (const ECommError& e) {
         end = EWriteEnd::PortFailed;
+        gone = PortGoneText(e, Session->Port.DevicePath());
+        if (e.Gone) ReleaseGonePort();
     } catch (const ECancelled&) {
         stoppedBeforeTables = true;
     }
@@ -621,7 +648,8 @@ void TMainForm::OnWrite() {
         return;
     }
     if (end != EWriteEnd::Completed) {
-        const std::string text = WriteEndedEarlyText(end, chosen, written);
+        const std::string text =
+            (gone.empty() ? "" : gone + " ") + WriteEndedEarlyText(end, chosen, written);
         Ctx.Dlg().Message(text, end == EWriteEnd::PortFailed ? "Ошибка" : "Уведомление");
         // What did not go out stays ticked for the next try.
         for (const ETable t : written) ticks[static_cast<std::size_t>(SelectionIndex(t))] = false;
@@ -665,25 +693,30 @@ void TMainForm::OnLoad() {
         return;
     }
     if (!ConfirmDiscard()) return;
+    if (!LoadFile(LoadPnl->FileName().toStdString(), ticks)) {
+        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
+        return;
+    }
+    HidePanels();
+    UpdateCommands();
+}
+
+bool TMainForm::LoadFile(const std::string& name, const TTableTicks& ticks) {
     const TConfigSnapshot before(*Session, Ctx.D());
     bool loaded = false;
     try {
-        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks,
-                                   LoadPnl->FileName().toStdString());
+        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks, name);
     } catch (const TExitProgram&) {
         // A file of an unknown station ended the program once; the configuration in hand stays.
         before.Restore(*Session, Ctx.D());
     }
-    if (!loaded) {
-        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
-        return;
-    }
+    if (!loaded) return false;
     const auto lines = LoadedStatusLines(Ctx.D());
     for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
     Session->DataPresent = true;
     MarkClean();
-    HidePanels();
     UpdateCommands();
+    return true;
 }
 
 void TMainForm::OnSave() {
@@ -752,7 +785,18 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 // --- status lines -----------------------------------------------------------------------
 
 void TMainForm::ShowPortName() {
-    PortText->setText(QStringLiteral("Порт: ") + Q(Session->PortName));
+    PortText->setText(QStringLiteral("Порт: ") + Q(PortCaption(Session->PortName)));
+    // A screen reader hears the port itself, not just the word.
+    PortText->setAccessibleName(PortText->text());
+}
+
+void TMainForm::ReleaseGonePort() {
+    try {
+        Session->Port.Close();
+    } catch (const ECommError&) {
+        // The device is gone either way.
+    }
+    ShowPortName();
 }
 
 void TMainForm::FillStatusLines() {
@@ -762,10 +806,7 @@ void TMainForm::FillStatusLines() {
 
 void TMainForm::ClearStatusLines() {
     const auto lines = BareStatusLines();
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        Lines[i]->setText(Q(lines[i]));
-        Lines[i]->setAccessibleName(Q(lines[i]).trimmed());
-    }
+    for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
 }
 
 }  // namespace zarnik::app

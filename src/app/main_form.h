@@ -29,6 +29,8 @@ struct TMainFormOptions {
     std::string PortOverride;  // a port to use instead of the options file (--demo, --port)
     // Skips the start-up choice window (scripted runs and tests).
     std::optional<EStartChoice> StartChoice;
+    // A configuration file to load at start instead of asking (the program's FILE argument).
+    std::string OpenFile;
     TUserDialogs* Dialogs = nullptr;  // null: Qt message boxes
 };
 
@@ -87,6 +89,9 @@ private:
     void OnRead();
     void OnWrite();
     void OnLoad();
+    // The load flow of "Загрузить из файла" once the file and its tables are chosen: true when
+    // the file is in hand; otherwise its message was shown and nothing changed.
+    bool LoadFile(const std::string& name, const TTableTicks& ticks);
     void OnSave();
     void OpenWritePanel();
     void ChooseFileToLoad();
@@ -101,12 +106,13 @@ private:
     bool SaveEverything();
     void MarkClean();
 
-    // The safety nets around reads and writes: backups under "dat/auto", verified writes.
+    // After a read: its backup under "dat/auto" (when switched on) and its journal record.
     void SaveReadBackup();
 
     void FillStatusLines();
     void RefreshSummary();
     void ShowPortName();
+    void ReleaseGonePort();
     void ClearStatusLines();
     void OpenClockWindow(bool calendarToday);
     void OpenWindow(ECommand c);

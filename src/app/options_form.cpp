@@ -18,30 +18,37 @@ TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(pa
     auto* group = NamedGroup(QStringLiteral("Установки последовательных портов"), this);
     auto* grid = new QGridLayout(group);
 
-    const QString portName = Ctx.Session != nullptr ? Qs(Ctx.S().PortName) : QString();
-    CurrentPort = new QLabel(portName, group);
+    const std::string portName = Ctx.Session != nullptr ? Ctx.S().PortName : std::string();
+    // The devices present by name (adapters first), then the COMn names that open.
+    if (Ctx.Session != nullptr) Offered = OfferedPorts(Ctx.S());
+    CurrentPort = new QLabel(Qs(PortCaption(portName, Offered)), group);
     auto* inUse = BuddyLabel(QStringLiteral("Сейчас используется "), CurrentPort, group);
     CurrentPort->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     CurrentPort->setFocusPolicy(Qt::StrongFocus);
 
-    // Editable: a port missing from the list (a device plugged in later) can still be typed.
+    // Editable: a port missing from the list (a device plugged in later, any device path)
+    // can still be typed.
     Ports = new QComboBox(group);
     Ports->setEditable(true);
     Ports->setInsertPolicy(QComboBox::NoInsert);
-    // The port this program holds open cannot be opened a second time, yet it is there.
-    const bool holding = Ctx.Session != nullptr && Ctx.S().Port.IsOpen();
-    const auto names = AvailablePortNames([&](const std::string& n) {
-        return (holding && n == Ctx.S().PortName) || TCommPort::PortExists(n);
-    });
-    for (const std::string& n : names) Ports->addItem(Qs(n));
-    // The port in use, when it is one of the list, is where the choice starts.
-    const int inList = Ports->findText(portName);
+    Ports->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Ports->setMinimumContentsLength(36);
+    int inList = -1;
+    for (const TSerialPortInfo& p : Offered) {
+        if (p.Names(portName)) inList = Ports->count();
+        Ports->addItem(Qs(p.Caption()));
+    }
+    // The port in use, when it is one of the list, is where the choice starts; a device path
+    // that is not (an adapter unplugged now) stays in the field to be accepted again.
     if (inList >= 0)
         Ports->setCurrentIndex(inList);
     else
-        Ports->setEditText(QString());
+        Ports->setEditText(IsDevicePathText(portName) ? Qs(portName) : QString());
     auto* choose = BuddyLabel(QStringLiteral("Выберите номер СОМ-порта"), Ports, group);
     Ports->lineEdit()->setAccessibleName(Ports->accessibleName());
+    auto* hint = new QLabel(
+        QStringLiteral("или введите путь к устройству, например /dev/ttyUSB0"), group);
+    hint->setEnabled(false);
 
     Accept = CaptionedButton<QPushButton>(QStringLiteral("Принять изменения"), group);
     Accept->setDefault(true);
@@ -50,7 +57,8 @@ TOptionsForm::TOptionsForm(const TAppContext& ctx, QWidget* parent) : QDialog(pa
     grid->addWidget(CurrentPort, 0, 1);
     grid->addWidget(choose, 1, 0);
     grid->addWidget(Ports, 1, 1);
-    grid->addWidget(Accept, 2, 1, Qt::AlignRight);
+    grid->addWidget(hint, 2, 1);
+    grid->addWidget(Accept, 3, 1, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
 
     // The safety nets: on unless the technician switched them off.
@@ -92,16 +100,17 @@ void TOptionsForm::AcceptChanges() {
     if (Ctx.Session == nullptr) return;
     const QString chosen = Ports->currentText();
     CurrentPort->setText(chosen);
+    const std::string name = PortNameFromText(Std(chosen), Offered);
     TSafetyOptions safety = Kept;
     safety.AutoBackup = Backup->isChecked();
     safety.VerifyWrites = Verify->isChecked();
     safety.TraceExchange = Trace->isChecked();
-    const auto taken = AcceptOptions(Ctx.S(), Std(chosen), safety, Ctx.StartDir, Ctx.Dlg());
+    const auto taken = AcceptOptions(Ctx.S(), name, safety, Ctx.StartDir, Ctx.Dlg());
     if (!taken) return;
     if (!ApplyTraceSwitch(Ctx.S(), safety.TraceExchange, Ctx.StartDir))
         Ctx.Dlg().Message("Не могу создать файл трассировки " + TraceFilePath(Ctx.StartDir) + ".",
                           "Ошибка");
-    CurrentPort->setText(Qs(*taken));
+    CurrentPort->setText(Qs(PortCaption(*taken, Offered)));
     accept();
 }
 

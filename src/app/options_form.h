@@ -1,9 +1,11 @@
 #pragma once
-// "Настройки программы Zarnik": the serial port that reaches the station.
+// "Настройки программы Zarnik": the serial port that reaches the station (a COMn name or a
+// device path such as a USB-serial adapter's) and the safety switches.
 
 #include <QDialog>
 
 #include "app/app_context.h"
+#include "link/serial_port_list.h"
 #include "model/program_options.h"
 
 class QCheckBox;
@@ -36,6 +38,7 @@ class TOptionsForm : public QDialog {
     QCheckBox* Verify;
     QCheckBox* Trace;
     TSafetyOptions Kept;  // as the window found them
+    std::vector<TSerialPortInfo> Offered;  // the list's lines, in its order
 };
 
 }  // namespace zarnik::app

@@ -19,6 +19,7 @@ TMainClass& TCliContext::Session(bool openPort) {
     if (SessionPtr) return *SessionPtr;
     SessionPtr =
         std::make_unique<TMainClass>(Dlg, TSessionSetup{Opts.BaseDir, openPort, Opts.Port});
+    SessionPtr->JournalProgram = "zarnik-cli";
     if (!Opts.TraceFile.empty()) {
         auto trace = std::make_shared<TByteTrace>(Opts.TraceFile);
         if (!trace->Good())

@@ -79,6 +79,10 @@ class TCliContext {
     TUserDialogs& Dialogs() { return Dlg; }
     TTerminal& Terminal() { return Term; }
     const TCliOptions& Options() const { return Opts; }
+    // The device the session's port reaches (or was asked to), for messages.
+    std::string PortDevice() const {
+        return SessionPtr ? SessionPtr->Port.DevicePath() : Opts.Port;
+    }
 
   private:
     TCliOptions Opts;

@@ -135,10 +135,16 @@ int RunWrite(TCliContext& context, const TWriteArgs& args) {
     try {
         result = WriteStationForCli(context, progress, {!args.NoBackup, args.Verify}, &failed,
                                     &written, verifiedBad);
-    } catch (const ECommError&) {
+    } catch (const ECommError& e) {
         context.Terminal().EndLine();
-        context.Dialogs().Message(WriteEndedEarlyText(EWriteEnd::PortFailed, chosen, written),
-                                  "Ошибка");
+        const std::string accounting = WriteEndedEarlyText(EWriteEnd::PortFailed, chosen, written);
+        if (e.Gone) {
+            // What happened first, then what the station now holds; that is all there is to say.
+            context.Dialogs().Message(PortGoneText(e, context.PortDevice()) + " " + accounting,
+                                      "Ошибка");
+            return kExitFailure;
+        }
+        context.Dialogs().Message(accounting, "Ошибка");
         throw;
     }
     context.Terminal().EndLine();

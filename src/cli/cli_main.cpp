@@ -58,6 +58,10 @@ int main(int argc, char** argv) {
     app.add_option("--trace", options.TraceFile,
                    "write a timestamped hex trace of every byte exchanged with the station "
                    "(the file keeps at most the newest 10 MB)");
+#ifdef ZARNIK_VERSION
+    app.set_version_flag("--version", std::string("zarnik-cli ") + ZARNIK_VERSION,
+                         "print the program's version and exit");
+#endif
     app.require_subcommand(1);
     // The global options may also follow the command: "read -o x.ats --yes".
     app.fallthrough();
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
     RegisterBuildCommands(app, body);
     RegisterDiffCommands(app, body);
     RegisterDirectoryCommands(app, body);
+    RegisterPortsCommands(app, body);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -82,6 +87,11 @@ int main(int argc, char** argv) {
         TCliContext context(options);
         try {
             return body(context);
+        } catch (const ECommError& e) {
+            context.Terminal().EndLine();
+            // Said first and plainly; the technical line follows.
+            if (e.Gone) std::cerr << PortGoneText(e, context.PortDevice()) << "\n";
+            throw;
         } catch (...) {
             context.Terminal().EndLine();
             throw;

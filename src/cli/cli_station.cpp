@@ -11,6 +11,7 @@
 #include "files/config_flows.h"
 #include "flows/auto_backup.h"
 #include "flows/read_write_all.h"
+#include "flows/station_journal.h"
 #include "flows/verified_write.h"
 #include "link/station_clock.h"
 
@@ -134,7 +135,7 @@ int RunClock(TCliContext& context, bool now, const std::string& when) {
         return kExitUsage;
     }
     if (const int link = CheckStationLink(context); link != kExitOk) return link;
-    if (!SetStationClock(context.Session(), t)) {
+    if (!SetStationClockRecorded(context.Session(), t)) {
         context.Dialogs().Message("Нет связи со станцией.", "Ошибка");
         return kExitNoLink;
     }
@@ -201,16 +202,15 @@ int ReadStationForCli(TCliContext& context, std::vector<ETable>* failed, bool ba
         context.Dialogs().Message("Неизвестная ошибка при чтении АТС.", "");
         return kExitFailure;
     }
-    if (backup) {
-        TBackupRecord record;
-        const TBackupOutcome saved = BackUpAfterRead(session, context.Store(), record, notRead);
-        if (saved.Kind == TBackupOutcome::EKind::Saved)
-            std::cerr << "Резервная копия конфигурации АТС: " << saved.Path << "\n";
-        if (saved.Kind == TBackupOutcome::EKind::Failed)
-            context.Dialogs().Message(
-                "Резервная копия конфигурации АТС не сохранена: " + saved.Why + ".",
-                "Предупреждение");
-    }
+    TBackupRecord record;
+    const TBackupOutcome saved =
+        FinishStationRead(session, context.Store(), record, notRead, backup);
+    if (saved.Kind == TBackupOutcome::EKind::Saved)
+        std::cerr << "Резервная копия конфигурации АТС: " << saved.Path << "\n";
+    if (saved.Kind == TBackupOutcome::EKind::Failed)
+        context.Dialogs().Message(
+            "Резервная копия конфигурации АТС не сохранена: " + saved.Why + ".",
+            "Предупреждение");
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <optional>
 
 #include "codecs/table_codec.h"
@@ -9,6 +10,7 @@
 #include "flows/status_lines.h"
 #include "model/port.h"
 #include "platform/file_system.h"
+#include "platform/sha256.h"
 #include "platform/text_1251.h"
 
 namespace zarnik {
@@ -249,7 +251,12 @@ bool LoadConfiguration(TMainClass& session, TDataStream& store, TFileList& file,
     file.FileName = fileName;
     std::string why;
     if (!ReportRead(dialogs, file.ReadFile(dialogs, &why), why)) return false;
-    return LoadCheckedFile(session, store, file, ticks);
+    if (!LoadCheckedFile(session, store, file, ticks)) return false;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(fileName, ec);
+    session.OriginFile = ec ? fileName : full.lexically_normal().string();
+    session.OriginFileSha256 = Sha256Hex(file.Bytes());
+    return true;
 }
 
 bool LoadConfigurationBytes(TMainClass& session, TDataStream& store, TFileList& file,
@@ -261,7 +268,10 @@ bool LoadConfigurationBytes(TMainClass& session, TDataStream& store, TFileList& 
     }
     std::string why;
     if (!ReportRead(dialogs, file.ReadBytes(bytes, dialogs, &why), why)) return false;
-    return LoadCheckedFile(session, store, file, ticks);
+    if (!LoadCheckedFile(session, store, file, ticks)) return false;
+    session.OriginFile.clear();
+    session.OriginFileSha256 = Sha256Hex(file.Bytes());
+    return true;
 }
 
 std::vector<ETable> BlankTablesForWrite(const TMainClass& session, const TTableTicks& ticks) {

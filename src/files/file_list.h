@@ -92,6 +92,8 @@ public:
 
     // The bytes a save of the selected tables (by selection index) would write.
     std::vector<std::uint8_t> Serialise(const std::array<bool, kTableCount>& selected);
+    // The bytes of the last file read, as they were checked.
+    const std::vector<std::uint8_t>& Bytes() const { return FileBytes; }
 
 private:
     std::vector<std::uint8_t> FileBytes;

@@ -4,6 +4,7 @@
 
 #include "codecs/table_codec.h"
 #include "flows/read_write_all.h"
+#include "flows/station_journal.h"
 
 namespace zarnik {
 
@@ -124,10 +125,27 @@ int WriteAllSafely(TMainClass& session, TProgress& progress, TDataStream& store,
     }
     // Filled table by table, so a caller that catches a port failure still knows what went out.
     std::vector<ETable> own;
+    std::vector<ETable> ownFailed;
     std::vector<ETable>& took = written != nullptr ? *written : own;
-    const int result = WriteAll(session, progress, store, failed, &took);
-    if (safety.Verify && result != kWriteOtherStation && result != kWriteCancelled && !took.empty())
-        outcome.Verify = VerifyWrittenTables(session, took);
+    std::vector<ETable>& refused = failed != nullptr ? *failed : ownFailed;
+    // The station's journal records every write that sent something, however it ended.
+    const std::vector<ETable> chosen = TablesWriteAllSends(session, store);
+    int result = 0;
+    try {
+        result = WriteAll(session, progress, store, &refused, &took);
+        if (safety.Verify && result != kWriteOtherStation && result != kWriteCancelled &&
+            !took.empty())
+            outcome.Verify = VerifyWrittenTables(session, took);
+    } catch (const ECancelled&) {
+        // result is still 0 when WriteAll itself was stopped; else the read back was.
+        RecordWrite(session, chosen, took, refused, result == 0 ? kWriteCancelled : result, false,
+                    outcome);
+        throw;
+    } catch (const ECommError&) {
+        RecordWrite(session, chosen, took, refused, result, result == 0, outcome);
+        throw;
+    }
+    RecordWrite(session, chosen, took, refused, result, false, outcome);
     return result;
 }
 

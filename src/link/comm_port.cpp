@@ -83,6 +83,23 @@ std::string WithPortOpenReason(const std::string& text, const ECommError& e) {
     return reason.empty() ? text : text + " Причина: " + reason + ".";
 }
 
+std::string WithPortOpenReason(const std::string& text, const ECommError& e,
+                               const std::string& device) {
+    const std::string reason = PortOpenReason(e);
+    if (reason == kReasonNoAccess) return text + " " + NoAccessAdvice(device);
+    if (reason == kReasonBusy) {
+        const std::string holders = PortHolders(device);
+        return text + " Порт " + device + " занят другой программой" +
+               (holders.empty() ? std::string(".") : ": " + holders + ".");
+    }
+    return WithPortOpenReason(text, e);
+}
+
+std::string PortGoneText(const ECommError& e, const std::string& device) {
+    if (!e.Gone) return "";
+    return "Последовательный порт " + device + " отключен (устройство извлечено?).";
+}
+
 TCommPort::TCommPort() = default;
 
 TCommPort::~TCommPort() {

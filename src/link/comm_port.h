@@ -17,11 +17,15 @@ namespace zarnik {
 class TByteTrace;
 
 // Raised by every failing port operation: Code says which step failed (1..17), LastError is errno.
+// Gone: the device itself went away (an adapter pulled out, the line hung up); nothing more can
+// be exchanged through it until it is opened again.
 class ECommError {
 public:
-    ECommError(std::uint8_t code, std::uint32_t lastError) : Code(code), LastError(lastError) {}
+    ECommError(std::uint8_t code, std::uint32_t lastError, bool gone = false)
+        : Code(code), LastError(lastError), Gone(gone) {}
     std::uint8_t Code;
     std::uint32_t LastError;
+    bool Gone = false;
     std::string What() const;
 };
 
@@ -38,6 +42,21 @@ std::string PortOpenReason(const ECommError& e);
 // one: "<text> Причина: порт занят другой программой." The text itself stays as it is.
 std::string WithPortOpenReason(const std::string& text, const ECommError& e);
 
+// The same, naming the device and saying what to do where that is known: for a device the
+// user may not open, "Нет прав на /dev/ttyUSB0. Добавьте пользователя в группу dialout (sudo
+// usermod -aG dialout $USER) и войдите в систему заново."; for a busy one, which program holds
+// it when the system can tell ("Порт /dev/ttyUSB0 занят другой программой: minicom (PID 812).").
+std::string WithPortOpenReason(const std::string& text, const ECommError& e,
+                               const std::string& device);
+
+// "Последовательный порт /dev/ttyUSB0 отключен (устройство извлечено?)." for an error whose
+// device went away, "" for any other.
+std::string PortGoneText(const ECommError& e, const std::string& device);
+
+// The programs that hold `device` open now, as "minicom (PID 812)", joined by ", "; "" when
+// none is seen or the system cannot tell (only Linux's /proc tells).
+std::string PortHolders(const std::string& device);
+
 // The exchange code (the frame engine) reaches the line only through WriteByte,
 // ReadByteTimeout, PurgeInput and Flush. They are virtual so that a stand-in line (the fuzzing
 // of the frame engine feeds its answers from memory) can take the device's place; the port
@@ -53,6 +72,12 @@ public:
     void Close();
     bool IsOpen() const { return OpenFlag; }
     const std::string& PortName() const { return Name; }
+    // The device the last Open went for, as the system names it ("/dev/ttyUSB0" for a
+    // /dev/serial/by-id link); what messages about the port should name.
+    const std::string& DevicePath() const { return Device; }
+    // The device went away while open (see ECommError::Gone): every operation but Close now
+    // fails at once; Close and a new Open reach it again once it is back.
+    bool DeviceGone() const { return GoneFlag; }
     void SetPortName(const std::string& name);
     void SetBaudRate(int baud);
     void SetByteSize(std::uint8_t bits);
@@ -83,6 +108,11 @@ private:
     std::uint8_t Parity = 0;
     std::uint8_t StopBits = 0;
     std::intptr_t Handle = -1;  // the open device: a descriptor, or a Windows handle
+    std::string Device;
+    bool GoneFlag = false;
+    // Lets go of a device that went away (so that the system can free its node for the
+    // adapter's return) and raises `code` marked Gone.
+    [[noreturn]] void RaiseGone(std::uint8_t code, std::uint32_t err);
     mutable std::mutex TraceLock;
     std::shared_ptr<TByteTrace> TraceSink;
     void ApplyLine(std::uint8_t errorCode, int oldBaud, std::uint8_t oldSize,

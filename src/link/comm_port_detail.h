@@ -38,6 +38,17 @@ constexpr int kWriteWaitMs = 251;
 
 [[noreturn]] void Raise(std::uint8_t code, std::uint32_t err);
 
+// The words of PortOpenReason that WithPortOpenReason turns into advice.
+inline constexpr const char* kReasonNoAccess = "нет прав доступа";
+inline constexpr const char* kReasonBusy = "порт занят другой программой";
+
+// What to do about a device the user may not open, on this platform.
+std::string NoAccessAdvice(const std::string& device);
+
+// PortHolders with the process folders under `procRoot` ("/proc"): each "<pid>/fd/*" link that
+// leads to `device` names "<pid>/comm" and the pid.
+std::string PortHoldersUnder(const std::string& procRoot, const std::string& device);
+
 // n for a name "COMn" (any letter case, 1..255), nullopt for anything else.
 std::optional<unsigned> ComNumber(const std::string& name);
 

@@ -1,11 +1,16 @@
 #include <fcntl.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -170,6 +175,28 @@ int OpenDevice(const std::string& path) {
     return fd;
 }
 
+// The errors with which a tty says its device is no longer there: a USB adapter pulled out
+// fails reads and writes with EIO (ENXIO or ENODEV on some drivers), as a pseudo-terminal
+// whose other side closed does.
+bool MeansGone(int err) { return err == EIO || err == ENXIO || err == ENODEV; }
+
+// Asks the driver to hand received bytes over at once. A USB-serial adapter otherwise keeps
+// them until 62 have gathered or its latency timer (16 ms on FTDI) runs out, and every
+// request/answer turnaround of the link can lose that long; with the flag the Linux driver
+// drops the timer to 1 ms. Drivers without the request (a pseudo-terminal, CDC-ACM) refuse
+// it, which changes nothing.
+void AskLowLatency(int fd) {
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    serial_struct serial{};
+    if (ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
+    if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &serial);
+#else
+    (void)fd;
+#endif
+}
+
 [[noreturn]] void CloseAndRaise(int fd, std::uint8_t code, int err) {
     ioctl(fd, TIOCNXCL);
     ::close(fd);
@@ -248,7 +275,12 @@ void TCommPort::Open(const std::string& name) {
     Parity = kLinkParity;
     StopBits = kLinkStopBits;
 
-    const int fd = OpenDevice(ResolvePortName(name));
+    const std::string path = ResolvePortName(name);
+    // Messages name the device itself: /dev/ttyUSB0 rather than the long by-id link to it.
+    char real[PATH_MAX];
+    Device = ::realpath(path.c_str(), real) != nullptr ? std::string(real) : path;
+    GoneFlag = false;
+    const int fd = OpenDevice(path);
     if (fd < 0) Raise(kErrOpen, errno);
     // Keeps other programs out; without the privilege to enforce it the lock still holds ours.
     ioctl(fd, TIOCEXCL);
@@ -264,6 +296,8 @@ void TCommPort::Open(const std::string& name) {
 
     // Queue sizes have no counterpart here: the kernel sizes the tty buffers itself. The
     // driver's read time-outs are the poll() waits of the reads below.
+
+    AskLowLatency(fd);
 
     // A pseudo-terminal or a three-wire adapter has no modem lines; that is no reason to fail.
     int dtr = TIOCM_DTR;
@@ -285,6 +319,7 @@ void TCommPort::Close() {
     // The descriptor is gone after close() even when it reports an error, so it is never
     // closed twice; the port stays marked open until a Close succeeds.
     Handle = -1;
+    GoneFlag = false;
     if (fd >= 0) {
         ioctl(fd, TIOCNXCL);  // a tty still held elsewhere would otherwise refuse our reopen
         if (::close(fd) != 0) Raise(kErrClose, errno);
@@ -321,8 +356,31 @@ bool TCommPort::PortExists(const std::string& name) {
     return true;
 }
 
+void TCommPort::RaiseGone(std::uint8_t code, std::uint32_t err) {
+    // The descriptor is let go at once: while it is held the kernel keeps the pulled adapter's
+    // node, and the adapter would come back under another number. The port stays marked open
+    // until Close, as after any failure.
+    if (Handle >= 0) {
+        ::close(FdOf(Handle));
+        Handle = -1;
+    }
+    GoneFlag = true;
+    throw ECommError(code, err, true);
+}
+
+namespace {
+
+// A node that vanished while nothing was being said (the adapter pulled out between frames).
+bool NodeVanished(const std::string& device) {
+    struct stat st {};
+    return !device.empty() && ::stat(device.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+}  // namespace
+
 void TCommPort::WriteByte(std::uint8_t b) {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
+    if (GoneFlag) RaiseGone(kErrWrite, ENODEV);
     const auto deadline = Clock::now() + milliseconds(kWriteWaitMs);
     for (;;) {
         const ssize_t n = ::write(FdOf(Handle), &b, 1);
@@ -330,22 +388,33 @@ void TCommPort::WriteByte(std::uint8_t b) {
             if (const auto trace = Trace()) trace->Sent(b);
             return;
         }
+        if (n < 0 && MeansGone(errno)) RaiseGone(kErrWrite, static_cast<std::uint32_t>(errno));
         if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             Raise(kErrWrite, errno);
         }
         if (n < 0 && errno == EINTR) continue;
         // A byte the line would not take in time is a failed write, not a silent loss.
-        if (WaitReady(FdOf(Handle), POLLOUT, deadline, kErrWrite) == 0) Raise(kErrWrite, ETIMEDOUT);
+        const short events = WaitReady(FdOf(Handle), POLLOUT, deadline, kErrWrite);
+        if ((events & (POLLHUP | POLLERR)) != 0) RaiseGone(kErrWrite, EIO);
+        if (events == 0) {
+            if (NodeVanished(Device)) RaiseGone(kErrWrite, ENODEV);
+            Raise(kErrWrite, ETIMEDOUT);
+        }
     }
 }
 
 std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n, Clock::time_point total) {
+    if (GoneFlag) RaiseGone(kErrRead, ENODEV);
     std::size_t count = 0;
     while (count < n) {
         const auto deadline =
             count == 0 ? total : std::min(total, Clock::now() + milliseconds(kReadIntervalMs));
         const short events = WaitReady(FdOf(Handle), POLLIN, deadline, kErrRead);
-        if (events == 0) break;
+        if (events == 0) {
+            // Silence from a device that is no longer there is not a station that is quiet.
+            if (count == 0 && NodeVanished(Device)) RaiseGone(kErrRead, ENODEV);
+            break;
+        }
         const ssize_t r = ::read(FdOf(Handle), buf + count, n - count);
         if (r > 0) {
             if (const auto trace = Trace())
@@ -354,21 +423,28 @@ std::size_t TCommPort::ReadInto(std::uint8_t* buf, std::size_t n, Clock::time_po
             continue;
         }
         // End of file on a tty means the line was hung up (a pty whose other side closed).
-        if (r == 0) Raise(kErrRead, EIO);
+        if (r == 0) RaiseGone(kErrRead, EIO);
+        if (MeansGone(errno)) RaiseGone(kErrRead, static_cast<std::uint32_t>(errno));
         if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) Raise(kErrRead, errno);
-        if (events & (POLLHUP | POLLERR)) Raise(kErrRead, EIO);
+        if (events & (POLLHUP | POLLERR)) RaiseGone(kErrRead, EIO);
     }
     return count;
 }
 
 void TCommPort::PurgeInput() {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
-    if (tcflush(FdOf(Handle), TCIFLUSH) != 0) Raise(kErrPurge, errno);
+    if (GoneFlag) RaiseGone(kErrPurge, ENODEV);
+    if (tcflush(FdOf(Handle), TCIFLUSH) != 0) {
+        if (MeansGone(errno)) RaiseGone(kErrPurge, static_cast<std::uint32_t>(errno));
+        Raise(kErrPurge, errno);
+    }
 }
 
 void TCommPort::Flush() {
     if (!OpenFlag) Raise(kErrNotOpen, 0);
+    if (GoneFlag) RaiseGone(kErrFlush, ENODEV);
     while (tcdrain(FdOf(Handle)) != 0) {
+        if (MeansGone(errno)) RaiseGone(kErrFlush, static_cast<std::uint32_t>(errno));
         if (errno != EINTR) Raise(kErrFlush, errno);
     }
 }

@@ -81,6 +81,8 @@ TMainClass::TMainClass(TUserDialogs& dialogs, const TSessionSetup& setup)
     const TProgramOptions options = LoadOrCreateOptions(BaseDir, Dialogs);
     PortName = options.PortName;
     if (options.Source == TOptionsSource::Malformed) return;
+    StoredPortMissing = options.Source == TOptionsSource::MissingDevice;
+    if (StoredPortMissing) return;
     OpenConfiguredPort(options.Source == TOptionsSource::Created);
 }
 

@@ -119,6 +119,9 @@ public:
 
     bool Identified = false;
     bool DataPresent = false;
+    // The options file names a device that was not there at start (reported): the port is
+    // closed and the desktop program asks for one.
+    bool StoredPortMissing = false;
     std::array<bool, kTableCount> ChangeFlags{};
 
     std::array<std::uint8_t, kStatusBlockSize> CallAccounting{};
@@ -137,6 +140,13 @@ public:
     EConfigOrigin Origin = EConfigOrigin::None;
     std::string OriginModel;
     std::string OriginSerial;
+    // The file the configuration in hand was last loaded from and the SHA-256 of its bytes
+    // (meaningful while Origin is File): a station's journal names them for a write.
+    std::string OriginFile;
+    std::string OriginFileSha256;
+    // The program as a station's journal names it ("zarnik 1.38"); empty: no journal is kept
+    // (tests and tools that talk to a station without being the program).
+    std::string JournalProgram;
     // By selection index: the table's area holds the blank image a load gave it because the
     // file did not hold the table. A read of the table, the constructor, a clearing or an
     // encode ends that.

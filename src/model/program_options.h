@@ -6,7 +6,9 @@
 //
 // The safety switches (backups, verified writes, the exchange trace) follow the two bytes only
 // when one of them differs from its default: the signature "ZXO", a count n and n switch bytes
-// (0 or 1). A file holding the defaults stays the two-byte file older programs read.
+// (0 or 1). A device path chosen in place of a COMn name (a USB-serial adapter) follows them:
+// "ZXP", its length n (1..255) and its n bytes; byte 0 then keeps the last COMn choice. A file
+// holding the defaults and a COMn port stays the two-byte file older programs read.
 
 #include <cstdint>
 #include <optional>
@@ -22,14 +24,16 @@ enum class TOptionsSource {
     Created,    // there was no readable file: the defaults were used and written
     Read,       // the port number came from the file
     Malformed,  // the file was not 2 bytes long: reported, not used
+    MissingDevice,  // the stored device path is not there now: reported, the port not opened
 };
 
 struct TProgramOptions {
-    std::string PortName;  // "COM3"; just "COM" when the file was malformed
+    std::string PortName;  // "COM3" or a device path; just "COM" when the file was malformed
     TOptionsSource Source = TOptionsSource::Created;
 };
 
-// Reads the options file under `baseDir`, or creates it with the port COM1 (bytes 01 01) when
+// Reads the options file under `baseDir` (a stored device path wins over the port number; when
+// it does not exist now MissingDeviceText is shown and Source is MissingDevice), or creates it with the port COM1 (bytes 01 01) when
 // there is none. A file of any size other than 2 is reported and yields the port name "COM".
 // Messages go through `dialogs`; nothing here ends the program.
 //
@@ -53,6 +57,17 @@ std::optional<std::uint8_t> ValidatePortText(const std::string& text, TUserDialo
 // is gone, or a failed write, is reported and returns false; the program goes on with the
 // configuration in hand and the window still closes.
 bool SaveOptions(const std::string& baseDir, std::uint8_t portNumber, TUserDialogs& dialogs);
+
+// "Последовательный порт /dev/serial/by-id/... не найден (адаптер не подключен?). ..."
+std::string MissingDeviceText(const std::string& device);
+
+// The device path the options file holds, if any.
+std::optional<std::string> StoredDevicePath(const std::string& baseDir);
+
+// Writes a device path as the port (the options window's choice of an adapter), keeping the
+// port number and the switches. An empty, too long or unwritable path is reported; false then.
+inline constexpr std::size_t kMaxDevicePathBytes = 255;
+bool SaveDevicePath(const std::string& baseDir, const std::string& device, TUserDialogs& dialogs);
 
 // The switches of the safety nets, kept beside the port number.
 struct TSafetyOptions {

@@ -52,7 +52,7 @@ TEST(SmallWindowsScreenshots, WritesThePictures) {
         Grab(form, dir, "options.png");
     }
     {
-        app::TAboutForm form;
+        app::TAboutForm form(std::string("/home/tech/.local/share/zarnik"));
         Grab(form, dir, "about.png");
     }
 }
