@@ -97,10 +97,14 @@ void TDiffForm::Fill() {
     if (!Compared.TablesNotCompared.empty()) summary += "\n" + Compared.TablesNotCompared;
     SummaryText->setText(Qs(summary));
 
-    for (const TDiffSection& section : GroupBySection(Compared)) {
+    FillDiffTree(Differences, Compared, DifferenceCount);
+}
+
+void FillDiffTree(QTreeWidget* tree, const TConfigDiff& diff, std::string (*count)(std::size_t)) {
+    for (const TDiffSection& section : GroupBySection(diff)) {
         auto* top = new QTreeWidgetItem(
-            QStringList{Qs(section.Section + " (" + DifferenceCount(section.Items.size()) + ")")});
-        Differences->addTopLevelItem(top);
+            QStringList{Qs(section.Section + " (" + count(section.Items.size()) + ")")});
+        tree->addTopLevelItem(top);
         // Fields of one record gather under it; fields of the whole table sit under the table.
         std::map<std::string, QTreeWidgetItem*> records;
         for (const TDiffItem* item : section.Items) {
@@ -116,9 +120,8 @@ void TDiffForm::Fill() {
             parent->addChild(FieldRow(*item));
         }
     }
-    Differences->expandAll();
-    if (Differences->topLevelItemCount() > 0)
-        Differences->setCurrentItem(Differences->topLevelItem(0));
+    tree->expandAll();
+    if (tree->topLevelItemCount() > 0) tree->setCurrentItem(tree->topLevelItem(0));
 }
 
 std::string TDiffForm::Text() const {

@@ -44,6 +44,10 @@ class TDiffForm : public QDialog {
     QPushButton* Close;
 };
 
+// The differences as a tree: a section per table with its count (`count` words it), the
+// records under it, a field per row with the value on each side ("—" for an empty one).
+void FillDiffTree(QTreeWidget* tree, const TConfigDiff& diff, std::string (*count)(std::size_t));
+
 // "Сравнить с файлом...": asks for a configuration file, loads it beside the configuration in
 // hand and shows what differs. False when the user cancelled or the file could not be loaded
 // (its message has been shown).

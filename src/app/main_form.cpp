@@ -88,6 +88,8 @@ void TMainForm::BuildMenus() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     AddCommand(files, ECommand::Report, QStringLiteral("Выдать отчет о конфигурации в файл"));
     AddCommand(files, ECommand::CompareFile, QStringLiteral("Сравнить с файлом..."));
+    AddCommand(files, ECommand::DirectoryExport, QStringLiteral("Экспорт справочника..."));
+    AddCommand(files, ECommand::DirectoryImport, QStringLiteral("Импорт справочника..."));
     files->addSeparator();
     AddCommand(files, ECommand::Exit, QStringLiteral("Выход"))->setShortcut(QKeySequence::Quit);
 

@@ -8,6 +8,8 @@
 #include "app/conference_form.h"
 #include "app/constructor_form.h"
 #include "app/diff_form.h"
+#include "app/directory_export_form.h"
+#include "app/directory_import_form.h"
 #include "app/cross_connect_form.h"
 #include "app/door_phone_form.h"
 #include "app/global_phone_book_form.h"
@@ -67,6 +69,10 @@ bool OpenCommandWindow(ECommand c, const TAppContext& ctx, QWidget* parent) {
             return Exec<TConferenceForm>(ctx, parent);
         case ECommand::CompareFile:
             return CompareWithFile(ctx, parent);
+        case ECommand::DirectoryExport:
+            return Exec<TDirectoryExportForm>(ctx, parent);
+        case ECommand::DirectoryImport:
+            return Exec<TDirectoryImportForm>(ctx, parent);
         case ECommand::CrossConnect:
             return Exec<TCrossConnectForm>(ctx, parent);
         case ECommand::StaButtons:

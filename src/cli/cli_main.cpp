@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
     RegisterDumpCommands(app, body);
     RegisterBuildCommands(app, body);
     RegisterDiffCommands(app, body);
+    RegisterDirectoryCommands(app, body);
     RegisterPortsCommands(app, body);
     try {
         app.parse(static_cast<int>(argPointers.size()), argPointers.data());

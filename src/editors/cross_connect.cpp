@@ -637,35 +637,6 @@ TPrepared Prepare(const TMainClass& s, const TDataStream& store, int portA, int 
     return out;
 }
 
-// What the encodes of a commit may change, to put back when one of them refuses.
-struct TAreaSnapshot {
-    std::array<TRawArea, kTableCount> Areas;
-    std::array<bool, kTableCount> ChangeFlags;
-    std::array<bool, kTableCount> LoadedBlank;
-    explicit TAreaSnapshot(const TMainClass& s)
-        : Areas(s.Areas), ChangeFlags(s.ChangeFlags), LoadedBlank(s.LoadedBlank) {}
-    void Restore(TMainClass& s) const {
-        s.Areas = Areas;
-        s.ChangeFlags = ChangeFlags;
-        s.LoadedBlank = LoadedBlank;
-    }
-    // A table whose bytes came out the same is not offered for writing because of this.
-    void KeepFlagIfUnchanged(TMainClass& s, ETable t) const {
-        const auto i = static_cast<std::size_t>(SelectionIndex(t));
-        if (!(SameArea(s.Areas[i], Areas[i]))) return;
-        const auto c = static_cast<std::size_t>(ChangeIndex(t));
-        s.ChangeFlags[c] = ChangeFlags[c];
-        s.LoadedBlank[i] = LoadedBlank[i];
-    }
-    static bool SameArea(const TRawArea& x, const TRawArea& y) {
-        if (x.Count != y.Count || x.Slots.size() != y.Slots.size()) return false;
-        for (std::size_t k = 0; k < x.Slots.size(); ++k)
-            if (x.Slots[k].Length != y.Slots[k].Length || x.Slots[k].Bytes != y.Slots[k].Bytes)
-                return false;
-        return true;
-    }
-};
-
 }  // namespace
 
 std::optional<ECrossKind> CrossKindOf(const TPort& port) {

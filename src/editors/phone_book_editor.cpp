@@ -52,13 +52,13 @@ struct TNameChange {
 };
 
 template <typename TGet>
-std::optional<std::vector<TNameChange>> ChangedNames(std::span<const TBookRow> rows, TGet get,
+std::optional<std::vector<TNameChange>> ChangedNames(std::span<const std::string> names, TGet get,
                                                      TUserDialogs& dialogs) {
     std::vector<TNameChange> changes;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
         const int index = static_cast<int>(i);
-        if (rows[i].Comment == Cp1251ToUtf8(get(index))) continue;
-        TNameCheck check = CheckName(rows[i].Comment);
+        if (names[i] == Cp1251ToUtf8(get(index))) continue;
+        TNameCheck check = CheckName(names[i]);
         if (!check.Ok()) {
             dialogs.Message(check.Error, kErrorCaption);
             return std::nullopt;
@@ -73,6 +73,13 @@ void StoreNames(const std::vector<TNameChange>& changes, TSet set, TUserDialogs&
     bool failed = false;
     for (const TNameChange& c : changes) failed |= set(c.Index, c.Cp1251) < 0;
     if (failed) dialogs.Message(kNamesNotWritten, kErrorCaption);
+}
+
+std::vector<std::string> CommentsOf(std::span<const TBookRow> rows) {
+    std::vector<std::string> comments;
+    comments.reserve(rows.size());
+    for (const TBookRow& row : rows) comments.push_back(row.Comment);
+    return comments;
 }
 
 std::optional<std::vector<std::string>> EntriesOrMessage(std::span<const TBookRow> rows,
@@ -131,6 +138,14 @@ std::size_t BookNumberLimit(EBookWay way, std::size_t row, std::size_t rowCount)
 
 bool IsBookSymbol(char c) {
     return (c >= '0' && c <= '9') || std::string_view("pP*#AaTt").find(c) != std::string::npos;
+}
+
+bool BookCellAcceptable(std::string_view text) {
+    return BookNumberAcceptable(text, kCell);
+}
+
+std::string BookCellText(std::string_view text) {
+    return Upper(std::string(text));
 }
 
 bool BookNumberAcceptable(std::string_view text, std::size_t limit) {
@@ -217,18 +232,24 @@ bool CommitGlobalBook(TMainClass& session, TDataStream& store, std::span<const T
                                               kGlobalBookEntries);
     const auto entries = EntriesOrMessage(rows, BookWay(session.Identity.Version), stored, dialogs);
     if (!entries) return false;
-    TNamesList& names = *store.Names;
+    return CommitGlobalBookCells(session, store, *entries, CommentsOf(rows), dialogs);
+}
+
+bool CommitGlobalBookCells(TMainClass& session, TDataStream& store,
+                           std::span<const std::string> cells, std::span<const std::string> names,
+                           TUserDialogs& dialogs) {
+    TNamesList& namesList = *store.Names;
     const auto changes = ChangedNames(
-        rows, [&names](int i) { return names.GetGlobalExtNumName(i); }, dialogs);
+        names, [&namesList](int i) { return namesList.GetGlobalExtNumName(i); }, dialogs);
     if (!changes) return false;
 
     TGlobalExtNum& book = *store.GlobalExtNum;
-    for (std::size_t i = 0; i < kGlobalBookEntries && i < entries->size(); ++i)
-        book.Entries[i] = (*entries)[i];
+    for (std::size_t i = 0; i < kGlobalBookEntries && i < cells.size(); ++i) book.Entries[i] = cells[i];
     book.Count = kGlobalBookEntries;
     EncodeGlobExtNumTable(session, store);
     StoreNames(
-        *changes, [&names](int i, const std::string& s) { return names.SetGlobalExtNumName(i, s); },
+        *changes,
+        [&namesList](int i, const std::string& s) { return namesList.SetGlobalExtNumName(i, s); },
         dialogs);
     return true;
 }
@@ -271,21 +292,29 @@ bool CommitGroupBook(TMainClass& session, TDataStream& store, std::size_t group,
                                               kGroupBookEntries);
     const auto entries = EntriesOrMessage(rows, BookWay(session.Identity.Version), stored, dialogs);
     if (!entries) return false;
-    TNamesList& names = *store.Names;
+    return CommitGroupBookCells(session, store, group, *entries, CommentsOf(rows), dialogs);
+}
+
+bool CommitGroupBookCells(TMainClass& session, TDataStream& store, std::size_t group,
+                          std::span<const std::string> cells, std::span<const std::string> names,
+                          TUserDialogs& dialogs) {
+    if (group >= kGroupPhoneBooks) return false;
+    TNamesList& namesList = *store.Names;
     const int book = static_cast<int>(group);
     const auto changes = ChangedNames(
-        rows, [&names, book](int i) { return names.GetGroupExtNumName(book, i); }, dialogs);
+        names, [&namesList, book](int i) { return namesList.GetGroupExtNumName(book, i); },
+        dialogs);
     if (!changes) return false;
 
     TGroupExternNum& entriesOfGroup = store.GroupExtNums[group];
-    for (std::size_t i = 0; i < kGroupBookEntries && i < entries->size(); ++i)
-        entriesOfGroup.Entries[i] = (*entries)[i];
+    for (std::size_t i = 0; i < kGroupBookEntries && i < cells.size(); ++i)
+        entriesOfGroup.Entries[i] = cells[i];
     entriesOfGroup.Count = kGroupBookEntries;
     EncodeGroupExtNumTable(session, store);
     StoreNames(
         *changes,
-        [&names, book](int i, const std::string& s) {
-            return names.SetGroupExtNumName(book, i, s);
+        [&namesList, book](int i, const std::string& s) {
+            return namesList.SetGroupExtNumName(book, i, s);
         },
         dialogs);
     return true;

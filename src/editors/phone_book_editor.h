@@ -70,12 +70,24 @@ std::optional<std::vector<std::string>> BookEntriesFromRows(
     std::span<const TBookRow> rows, EBookWay way, std::string& error,
     std::span<const std::string> stored = {});
 
+// A cell as the station holds it, before the rows of a version join cells: up to 16 of the
+// number symbols. BookCellText is what a commit stores of it (letters in capitals).
+bool BookCellAcceptable(std::string_view text);
+std::string BookCellText(std::string_view text);
+
 // The common book's 30 rows, with the entries' names.
 std::vector<TBookRow> GlobalBookRows(const TMainClass& session, const TDataStream& store);
 // "Внести данные": the rows' entries and names into the store and the names list, then the
 // table is encoded. A refused row or name shows its message and changes nothing.
 bool CommitGlobalBook(TMainClass& session, TDataStream& store, std::span<const TBookRow> rows,
                       TUserDialogs& dialogs);
+
+// The book's cells as the station holds them, checked by the caller (BookCellAcceptable), and
+// their names as typed (UTF-8) into the store and the names list, then the table is encoded.
+// A refused name shows its message and changes nothing.
+bool CommitGlobalBookCells(TMainClass& session, TDataStream& store,
+                           std::span<const std::string> cells, std::span<const std::string> names,
+                           TUserDialogs& dialogs);
 
 // "10  Бухгалтерия": one line per group phone book.
 std::vector<std::string> GroupBookListLines(const TDataStream& store);
@@ -89,5 +101,9 @@ std::vector<std::string> CommonNumbersBeside(const TMainClass& session, const TD
 // The group's rows into its book and names, then the group phone books are encoded.
 bool CommitGroupBook(TMainClass& session, TDataStream& store, std::size_t group,
                      std::span<const TBookRow> rows, TUserDialogs& dialogs);
+// The group's cells and names, as CommitGlobalBookCells takes them.
+bool CommitGroupBookCells(TMainClass& session, TDataStream& store, std::size_t group,
+                          std::span<const std::string> cells, std::span<const std::string> names,
+                          TUserDialogs& dialogs);
 
 }  // namespace zarnik

@@ -79,8 +79,24 @@ TProgramNumberEditor::TProgramNumberEditor(const TDataStream& store) {
     }
 }
 
+std::string ProgramNumberProblem(const std::string& number) {
+    if (number.empty()) return "";
+    if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return "в программном номере могут быть только цифры";
+    if (number.front() != kPrgNumFirstDigit) return "программный номер начинается с цифры 1";
+    if (number.size() > kPrgNumMaxDigits) return "в программном номере не больше 4 цифр";
+    if (number.size() < kPrgNumMinDigits) return "в программном номере должно быть не менее 2-х цифр";
+    return "";
+}
+
+int TProgramNumberEditor::RowOfPort(int port) const {
+    for (std::size_t r = 0; r < RowsShown.size(); ++r)
+        if (RowsShown[r].Port == port) return static_cast<int>(r);
+    return -1;
+}
+
 std::string TProgramNumberEditor::AtEditBoundary(const std::string& text) {
-    return !text.empty() && text.front() == '1' ? text : std::string{};
+    return !text.empty() && text.front() == kPrgNumFirstDigit ? text : std::string{};
 }
 
 bool TProgramNumberEditor::NumberTaken(int row, const std::string& number) const {
@@ -95,7 +111,8 @@ TPrgNumKey TProgramNumberEditor::Key(int row, const std::string& text, char key,
     out.Text = text;
     const bool digit = key >= '0' && key <= '9';
     if (!digit && key != '\b' && key != '\r') return out;
-    if (key != '\b' && (text.size() >= kPrgNumMaxDigits || (text.empty() && key != '1')))
+    if (key != '\b' &&
+        (text.size() >= kPrgNumMaxDigits || (text.empty() && key != kPrgNumFirstDigit)))
         return out;
     out.Passed = true;
     Dirty = true;
@@ -134,7 +151,7 @@ bool TProgramNumberEditor::Commit(TMainClass& session, TDataStream& store, TUser
     for (TPrgNumRow& row : RowsShown)
         row.Number.erase(std::remove(row.Number.begin(), row.Number.end(), ' '), row.Number.end());
     for (TPrgNumRow& row : RowsShown) {
-        if (row.Number.size() != 1) continue;
+        if (row.Number.empty() || row.Number.size() >= kPrgNumMinDigits) continue;
         dialogs.Message(kPrgNumTooShortMessage, kErrorCaption);
         row.Number.clear();
     }

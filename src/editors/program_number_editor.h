@@ -18,6 +18,12 @@ inline constexpr const char* kPrgNumDuplicateMessage = "Есть одинако�
 inline constexpr const char* kPrgNumTooShortMessage =
     "В программном номере должно быть не менее 2-х цифр, ошибочный номер будет стерт";
 inline constexpr std::size_t kPrgNumMaxDigits = 4;
+inline constexpr std::size_t kPrgNumMinDigits = 2;
+inline constexpr char kPrgNumFirstDigit = '1';
+
+// A whole program number as a commit stores it: "" (no number), or "1" followed by one to
+// three digits. "" when it is one, else why not.
+std::string ProgramNumberProblem(const std::string& number);
 
 struct TPrgNumRow {
     int Port = 0;
@@ -64,8 +70,12 @@ class TProgramNumberEditor {
     // The row whose name a refused commit stopped at, -1 for none.
     int RefusedNameRow() const { return RefusedName; }
 
-  private:
+    // Whether a line other than the row's (shown or not) holds the number.
     bool NumberTaken(int row, const std::string& number) const;
+    // The row of a port, -1 when the window does not show it.
+    int RowOfPort(int port) const;
+
+  private:
 
     std::vector<TPrgNumRow> RowsShown;
     // Numbers of the line ports the window does not show (a line with a door phone or a

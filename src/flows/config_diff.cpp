@@ -10,6 +10,7 @@
 #include "codecs/table_codec.h"
 #include "codecs/time_settings_codec.h"
 #include "editors/main_window_rules.h"
+#include "editors/phone_book_editor.h"
 #include "editors/settings_editing.h"
 #include "files/config_flows.h"
 #include "files/file_list.h"
@@ -30,8 +31,6 @@ constexpr const char* kForbiddenTrunksOwnCaption = "Запрещенные СЛ:
 constexpr const char* kLineGroupCaption = "Группа";
 constexpr const char* kRecordField = "Запись";
 constexpr const char* kRedirectionField = "Переадресация";
-constexpr const char* kBookNumberField = "Номер";
-constexpr const char* kProgramNumberField = "Программный номер";
 constexpr const char* kBoardField = "Тип платы";
 constexpr const char* kPortField = "Тип порта";
 
@@ -94,12 +93,6 @@ std::size_t Clamped(long long count, std::size_t capacity) {
     return count <= 0 ? 0 : std::min(static_cast<std::size_t>(count), capacity);
 }
 
-std::string TableCaption(ETable t) {
-    for (const TPanelBox& box : PanelBoxes())
-        if (box.Table == t) return box.Caption;
-    return std::to_string(SelectionIndex(t));
-}
-
 // Bytes of the two areas that differ: slot by slot, a byte one side lacks counts as differing.
 int DifferingBytes(const TRawArea& a, const TRawArea& b) {
     int count = 0;
@@ -112,6 +105,10 @@ int DifferingBytes(const TRawArea& a, const TRawArea& b) {
         count += static_cast<int>(std::max(x.size(), y.size()) - common);
     }
     return count;
+}
+
+std::string Named(const std::string& record, const std::string& name) {
+    return name.empty() ? record : record + " " + name;
 }
 
 class TComparer {
@@ -159,14 +156,7 @@ class TComparer {
     std::string NameOf(std::string (TNamesList::*getter)(int) const, int index) const {
         return L.Store.Names ? Utf8(((*L.Store.Names).*getter)(index)) : "";
     }
-    std::string Named(const std::string& record, const std::string& name) const {
-        return name.empty() ? record : record + " " + name;
-    }
-    std::string PortRecord(int port) const {
-        const int line = TBroadcaster::GetLineNumFromPortNum(Model, std::to_string(port));
-        return Named(std::to_string(port),
-                     line > 0 ? NameOf(&TNamesList::GetPortName, line - 1) : std::string());
-    }
+    std::string PortRecord(int port) const { return DiffPortRecord(L.Store, Model, port); }
     template <std::size_t N>
     std::string TrunkPorts(const std::array<bool, N>& mask, std::size_t trunks) const {
         std::vector<std::string> ports;
@@ -449,19 +439,14 @@ void TComparer::Redirections() {
     }
 }
 
-std::string BookCell(std::size_t index) {
-    return "0" + std::to_string(70 + index);
-}
-
 void TComparer::GlobalPhoneBook() {
     const TGlobalExtNum* x = L.Store.GlobalExtNum.get();
     const TGlobalExtNum* y = R.Store.GlobalExtNum.get();
     const std::size_t a = x == nullptr ? 0 : Clamped(x->Count, kPhoneBookTexts);
     const std::size_t b = y == nullptr ? 0 : Clamped(y->Count, kPhoneBookTexts);
     for (std::size_t k = 0; k < std::max(a, b); ++k) {
-        const std::string record = Named(
-            "Ячейка " + BookCell(k), NameOf(&TNamesList::GetGlobalExtNumName, static_cast<int>(k)));
-        Add(record, kBookNumberField, k < a ? Utf8(x->Entries[k]) : "",
+        const std::string record = DiffBookCellRecord(L.Store, k);
+        Add(record, kDiffBookNumberField, k < a ? Utf8(x->Entries[k]) : "",
             k < b ? Utf8(y->Entries[k]) : "");
     }
 }
@@ -473,14 +458,8 @@ void TComparer::GroupPhoneBooks() {
         const std::size_t a = Clamped(x.Count, kPhoneBookTexts);
         const std::size_t b = Clamped(y.Count, kPhoneBookTexts);
         for (std::size_t k = 0; k < std::max(a, b); ++k) {
-            const std::string name = L.Store.Names
-                                         ? Utf8(L.Store.Names->GetGroupExtNumName(
-                                               static_cast<int>(book), static_cast<int>(k)))
-                                         : "";
-            const std::string record = Named(
-                "Группа " + std::to_string(book + kFirstGroupNumber) + ", ячейка " + BookCell(k),
-                name);
-            Add(record, kBookNumberField, k < a ? Utf8(x.Entries[k]) : "",
+            const std::string record = DiffGroupBookCellRecord(L.Store, book, k);
+            Add(record, kDiffBookNumberField, k < a ? Utf8(x.Entries[k]) : "",
                 k < b ? Utf8(y.Entries[k]) : "");
         }
     }
@@ -506,7 +485,7 @@ void TComparer::ProgramNumbers() {
                 pair.second ? kDiffTablePresent : kDiffTableAbsent);
             continue;
         }
-        Add(record, kProgramNumberField, *pair.first, *pair.second);
+        Add(record, kDiffProgramNumberField, *pair.first, *pair.second);
     }
 }
 
@@ -571,20 +550,16 @@ void TComparer::TimeSettings() {
 void TComparer::BlackWhiteLists() {
     const TBlackWhiteList& x = L.Store.BlackWhiteList;
     const TBlackWhiteList& y = R.Store.BlackWhiteList;
-    const auto sections = ReportBwSections();
     const std::size_t a = Clamped(x.Count, kBwListTexts);
     const std::size_t b = Clamped(y.Count, kBwListTexts);
     for (std::size_t e = 0; e < std::max(a, b); ++e) {
-        const std::size_t s = e / kBwSectionEntries;
-        const std::string record =
-            s < sections.size() ? sections[s] : "Запись " + std::to_string(e + 1);
-        Add(record, "Номер " + std::to_string(e % kBwSectionEntries + 1),
-            e < a ? Utf8(x.Entries[e]) : "", e < b ? Utf8(y.Entries[e]) : "");
+        Add(DiffBwRecord(e), DiffBwField(e), e < a ? Utf8(x.Entries[e]) : "",
+            e < b ? Utf8(y.Entries[e]) : "");
     }
 }
 
 void TComparer::Table(ETable t) {
-    Begin(EDiffPart::Table, TableCaption(t), t);
+    Begin(EDiffPart::Table, DiffTableSection(t), t);
     const auto i = static_cast<std::size_t>(SelectionIndex(t));
     if (L.Held[i] != R.Held[i]) {
         Add("", kDiffTableField, L.Held[i] ? kDiffTablePresent : kDiffTableAbsent,
@@ -651,6 +626,45 @@ void TComparer::Table(ETable t) {
 
 }  // namespace
 
+std::string DiffTableSection(ETable t) {
+    for (const TPanelBox& box : PanelBoxes())
+        if (box.Table == t) return box.Caption;
+    return std::to_string(SelectionIndex(t));
+}
+
+std::string DiffPortRecord(const TDataStream& store, const std::string& model, int port) {
+    const int line = TBroadcaster::GetLineNumFromPortNum(model, std::to_string(port));
+    const std::string name =
+        line > 0 && store.Names ? Utf8(store.Names->GetPortName(line - 1)) : std::string();
+    return Named(std::to_string(port), name);
+}
+
+std::string DiffBookCellRecord(const TDataStream& store, std::size_t cell) {
+    const std::string name =
+        store.Names ? Utf8(store.Names->GetGlobalExtNumName(static_cast<int>(cell))) : "";
+    return Named("Ячейка " + BookCellCode(cell), name);
+}
+
+std::string DiffGroupBookCellRecord(const TDataStream& store, std::size_t book, std::size_t cell) {
+    const std::string name =
+        store.Names
+            ? Utf8(store.Names->GetGroupExtNumName(static_cast<int>(book), static_cast<int>(cell)))
+            : "";
+    return Named(
+        "Группа " + std::to_string(book + kFirstGroupNumber) + ", ячейка " + BookCellCode(cell),
+        name);
+}
+
+std::string DiffBwRecord(std::size_t entry) {
+    const auto sections = ReportBwSections();
+    const std::size_t s = entry / kBwSectionEntries;
+    return s < sections.size() ? sections[s] : "Запись " + std::to_string(entry + 1);
+}
+
+std::string DiffBwField(std::size_t entry) {
+    return "Номер " + std::to_string(entry % kBwSectionEntries + 1);
+}
+
 TDiffTables TablesInHand(const TMainClass& session) {
     TDiffTables held{};
     if (!session.DataPresent) return held;
@@ -691,17 +705,21 @@ std::vector<TDiffSection> GroupBySection(const TConfigDiff& diff) {
     return sections;
 }
 
-std::string DifferenceCount(std::size_t count) {
+std::string CountWithWord(std::size_t count, const char* one, const char* few, const char* many) {
     const std::size_t last2 = count % 100;
     const std::size_t last = count % 10;
-    const char* word = "различий";
+    const char* word = many;
     if (last2 < 11 || last2 > 14) {
         if (last == 1)
-            word = "различие";
+            word = one;
         else if (last >= 2 && last <= 4)
-            word = "различия";
+            word = few;
     }
     return std::to_string(count) + " " + word;
+}
+
+std::string DifferenceCount(std::size_t count) {
+    return CountWithWord(count, "различие", "различия", "различий");
 }
 
 std::string DiffText(const TConfigDiff& diff, const std::string& leftName,

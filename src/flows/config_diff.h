@@ -57,6 +57,18 @@ inline constexpr const char* kDiffTablePresent = "есть";
 inline constexpr const char* kDiffTableAbsent = "нет";
 inline constexpr const char* kDiffBytesField = "изменены данные";
 
+// How the comparison names sections, records and fields, for other lists of changes told in
+// its words (the preview of a directory import). Records carry the names of the store's names
+// list.
+std::string DiffTableSection(ETable t);
+std::string DiffPortRecord(const TDataStream& store, const std::string& model, int port);
+std::string DiffBookCellRecord(const TDataStream& store, std::size_t cell);
+std::string DiffGroupBookCellRecord(const TDataStream& store, std::size_t book, std::size_t cell);
+std::string DiffBwRecord(std::size_t entry);
+std::string DiffBwField(std::size_t entry);
+inline constexpr const char* kDiffProgramNumberField = "Программный номер";
+inline constexpr const char* kDiffBookNumberField = "Номер";
+
 struct TConfigDiff {
     std::vector<TDiffItem> Items;  // identity, composition, ports, then tables in panel order
     // Non-empty when the tables were not compared (the models differ): says why.
@@ -85,6 +97,9 @@ std::string DiffText(const TConfigDiff& diff, const std::string& leftName,
 
 // "различие", "различия", "различий" for a count.
 std::string DifferenceCount(std::size_t count);
+// A count with the Russian word that goes with it: `one` for 1, 21, ...; `few` for 2-4, 22-24,
+// ...; `many` for the rest (5-20, 25-30, ...).
+std::string CountWithWord(std::size_t count, const char* one, const char* few, const char* many);
 
 // A configuration file loaded on its own, beside the one in hand: a session without a port
 // and a store of its own, whose names come from the same working directory.

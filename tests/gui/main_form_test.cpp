@@ -464,7 +464,7 @@ TEST(MainWindow, EveryCommandIsNamedAndOpensAWindowOfItsOwn) {
     TMainWindowRig rig;
     TMainForm& w = rig.Open(EStartChoice::Station);
     w.UpdateCommands();
-    for (int c = 0; c <= static_cast<int>(ECommand::CompareFile); ++c) {
+    for (int c = 0; c <= static_cast<int>(ECommand::DirectoryImport); ++c) {
         QAction* a = w.Action(static_cast<ECommand>(c));
         ASSERT_NE(a, nullptr) << c;
         EXPECT_FALSE(a->text().trimmed().isEmpty()) << c;

@@ -17,13 +17,7 @@
 namespace zarnik {
 namespace {
 
-void Grab(QDialog& window, const QString& dir, const QString& name) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = QDir(dir).filePath(name);
-    EXPECT_TRUE(window.grab().save(path)) << path.toStdString();
-    window.hide();
-}
+using test::Grab;
 
 TEST(SmallWindowsScreenshots, WritesThePictures) {
     const QString dir = qEnvironmentVariable("ZARNIK_SCREENSHOT_DIR");

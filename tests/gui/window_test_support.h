@@ -9,6 +9,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,6 +92,15 @@ inline void ExpectUsableByKeyboardAndReader(QDialog& window) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << what;
         EXPECT_TRUE(w->focusPolicy() & Qt::TabFocus) << what;
     }
+    window.hide();
+}
+
+// A picture of the window for the documentation, as PNG file `name` in `dir`.
+inline void Grab(QDialog& window, const QString& dir, const QString& name) {
+    window.show();
+    QApplication::processEvents();
+    const QString path = QDir(dir).filePath(name);
+    EXPECT_TRUE(window.grab().save(path)) << path.toStdString();
     window.hide();
 }
 
