@@ -47,6 +47,7 @@ void RegisterBuildCommands(CLI::App& app, TCommandBody& body);    // new, clear
 void RegisterDumpCommands(CLI::App& app, TCommandBody& body);     // dump
 void RegisterReportCommands(CLI::App& app, TCommandBody& body);   // report
 void RegisterDiffCommands(CLI::App& app, TCommandBody& body);     // diff
+void RegisterArchiveCommands(CLI::App& app, TCommandBody& body);  // archive
 
 // Table keys of --tables: all sixteen when empty or "all"; nullopt (message shown) when a key
 // is unknown.

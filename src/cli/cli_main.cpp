@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     RegisterDumpCommands(app, body);
     RegisterBuildCommands(app, body);
     RegisterDiffCommands(app, body);
+    RegisterArchiveCommands(app, body);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
