@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/window_table.h"
+#include "app/archive_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 #include "editors/options_editing.h"
 #include "flows/config_snapshot.h"
 #include "flows/read_write_all.h"
+#include "flows/station_archive.h"
 #include "flows/station_journal.h"
 #include "flows/status_lines.h"
 #include "flows/verified_write.h"
@@ -86,6 +88,7 @@ void TMainForm::BuildMenus() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     AddCommand(files, ECommand::Report, QStringLiteral("Выдать отчет о конфигурации в файл"));
     AddCommand(files, ECommand::CompareFile, QStringLiteral("Сравнить с файлом..."));
+    AddCommand(files, ECommand::Archive, QStringLiteral("Архив станций"));
     files->addSeparator();
     AddCommand(files, ECommand::Exit, QStringLiteral("Выход"))->setShortcut(QKeySequence::Quit);
 
@@ -402,6 +405,9 @@ void TMainForm::Run(ECommand c) {
             case ECommand::WriteStation:
                 OpenWritePanel();
                 break;
+            case ECommand::Archive:
+                OpenArchive();
+                break;
             case ECommand::Exit:
                 close();
                 break;
@@ -665,25 +671,81 @@ void TMainForm::OnLoad() {
         return;
     }
     if (!ConfirmDiscard()) return;
+    if (!LoadFile(LoadPnl->FileName().toStdString(), ticks)) {
+        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
+        return;
+    }
+    HidePanels();
+    UpdateCommands();
+}
+
+bool TMainForm::LoadFile(const std::string& name, const TTableTicks& ticks) {
     const TConfigSnapshot before(*Session, Ctx.D());
     bool loaded = false;
     try {
-        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks,
-                                   LoadPnl->FileName().toStdString());
+        loaded = LoadConfiguration(*Session, Ctx.D(), *File, ticks, name);
     } catch (const TExitProgram&) {
         // A file of an unknown station ended the program once; the configuration in hand stays.
         before.Restore(*Session, Ctx.D());
     }
-    if (!loaded) {
-        LoadPnl->SetStatus(QStringLiteral("Файл не прочитан."));
-        return;
-    }
+    if (!loaded) return false;
     const auto lines = LoadedStatusLines(Ctx.D());
     for (std::size_t i = 0; i < Lines.size(); ++i) Lines[i]->setText(Q(lines[i]));
     Session->DataPresent = true;
     MarkClean();
-    HidePanels();
-    UpdateCommands();
+    return true;
+}
+
+void TMainForm::OpenArchive() {
+    std::optional<TArchiveRequest> request;
+    {
+        TArchiveForm form(Ctx, this);
+        form.exec();
+        request = form.Request();
+    }
+    if (!request) return;
+    if (request->Action == TArchiveRequest::EAction::Open) {
+        // The load panel with the file chosen: the tables to take and the questions as always.
+        LoadPnl->SetFileName(Q(request->Path));
+        LoadPnl->SetStatus({});
+        ShowPanel(LoadPnl);
+        return;
+    }
+    RestoreFromArchive(*request);
+}
+
+void TMainForm::RestoreFromArchive(const TArchiveRequest& request) {
+    // A file goes back only to the station it was taken from; nothing changes until that is
+    // known.
+    if (!ConfirmDiscard()) return;
+    OpenWritePanel();
+    try {
+        if (!PrepareLink(true, WritePnl)) return;
+        std::optional<std::string> serial;
+        Worker.Run([&] { serial = SerialOnLine(*Session, Ctx.D()); });
+        if (!serial) {
+            Ctx.Dlg().Message("Нет связи с АТС", "Ошибка");
+            WritePnl->SetStatus(QStringLiteral("Нет связи с АТС."));
+            return;
+        }
+        if (*serial != request.Serial) {
+            const std::string text = OtherStationOnLineText(request.Serial, *serial);
+            Ctx.Dlg().Message(text, "Ошибка");
+            WritePnl->SetStatus(Q(text));
+            return;
+        }
+    } catch (const ECancelled&) {
+        return;
+    }
+    TTableTicks all{};
+    all.fill(true);
+    if (!LoadFile(request.Path, all)) {
+        WritePnl->SetStatus(QStringLiteral("Файл не прочитан, в АТС ничего не записано."));
+        return;
+    }
+    // The load marked the tables the file holds as changed: those are the ones written.
+    OpenWritePanel();
+    OnWrite();
 }
 
 void TMainForm::OnSave() {

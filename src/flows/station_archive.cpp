@@ -9,6 +9,7 @@
 
 #include "codecs/table_codec.h"
 #include "files/file_list.h"
+#include "flows/config_snapshot.h"
 #include "link/main_class.h"
 #include "link/station_clock.h"
 #include "platform/file_system.h"
@@ -312,6 +313,34 @@ bool StationMatches(const TArchiveStation& station, const std::string& text) {
     const std::string wanted = LowerCyrillic(text);
     return LowerCyrillic(station.Serial).find(wanted) != std::string::npos ||
            LowerCyrillic(station.Name).find(wanted) != std::string::npos;
+}
+
+std::string RestoreQuestion(const TArchiveStation& station, const TArchiveEvent& file) {
+    const std::string name = station.Name.empty() ? "" : " (" + station.Name + ")";
+    return "Записать в АТС " + station.Model + ", заводской номер " + station.Serial + name +
+           ", конфигурацию от " + file.Time + " из файла " + FileNameOnly(file.Path) +
+           "? Перед записью будет сохранена резервная копия нынешних таблиц АТС.";
+}
+
+std::optional<std::string> SerialOnLine(TMainClass& session, TDataStream& store) {
+    const TConfigSnapshot before(session, store);
+    std::optional<std::string> serial;
+    try {
+        if (session.CheckLink() > 0 && session.ReadIdentification(false)) {
+            session.DecodeIdentification(true);
+            serial = session.Identity.SerialNumber;
+        }
+    } catch (...) {
+        before.Restore(session, store);
+        throw;
+    }
+    before.Restore(session, store);
+    return serial;
+}
+
+std::string OtherStationOnLineText(const std::string& wanted, const std::string& onLine) {
+    return "К порту подключена АТС с заводским номером " + onLine +
+           ", а файл снят с АТС с заводским номером " + wanted + ". В АТС ничего не записано.";
 }
 
 TStationArchive::TStationArchive(std::string baseDir) : Base(std::move(baseDir)) {}

@@ -101,6 +101,17 @@ std::string LocalTimeText(std::int64_t seconds);
 // Cyrillic).
 bool StationMatches(const TArchiveStation& station, const std::string& text);
 
+// The question before a file of the archive is written back to its station: names the
+// station and the date of the file.
+std::string RestoreQuestion(const TArchiveStation& station, const TArchiveEvent& file);
+
+// The serial number of the station answering on the session's port, the session and store
+// left exactly as they were; nullopt when no station answers.
+std::optional<std::string> SerialOnLine(TMainClass& session, TDataStream& store);
+
+// The message when the station on the line is not the one a restored file was taken from.
+std::string OtherStationOnLineText(const std::string& wanted, const std::string& onLine);
+
 class TStationArchive {
   public:
     explicit TStationArchive(std::string baseDir);
