@@ -53,8 +53,7 @@ TArchiveForm::TArchiveForm(const TAppContext& ctx, QWidget* parent)
     Filter = new QLineEdit(this);
     Filter->setPlaceholderText(QStringLiteral("заводской номер или название"));
     Filter->setClearButtonEnabled(true);
-    filterRow->addWidget(BuddyLabel(QStringLiteral("&Поиск:"), Filter, this));
-    Filter->setAccessibleName(QStringLiteral("Поиск:"));
+    filterRow->addWidget(BuddyLabel(QStringLiteral("Поиск:"), Filter, this));
     filterRow->addWidget(Filter, 1);
     layout->addLayout(filterRow);
 
@@ -68,7 +67,7 @@ TArchiveForm::TArchiveForm(const TAppContext& ctx, QWidget* parent)
                          QStringLiteral("Последняя связь")},
                         left);
     StationsView->setSortingEnabled(false);
-    leftLayout->addWidget(Caption(QStringLiteral("&Станции"), StationsView, left));
+    leftLayout->addWidget(Caption(QStringLiteral("Станции"), StationsView, left));
     leftLayout->addWidget(StationsView, 3);
     DamagedView = Tree(QStringLiteral("Повреждённые файлы"),
                        {QStringLiteral("Файл"), QStringLiteral("Причина")}, left);
@@ -87,7 +86,7 @@ TArchiveForm::TArchiveForm(const TAppContext& ctx, QWidget* parent)
                        QStringLiteral("Таблицы"), QStringLiteral("Итог")},
                       right);
     EventsView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    rightLayout->addWidget(Caption(QStringLiteral("&Хронология (сначала новые)"), EventsView, right));
+    rightLayout->addWidget(Caption(QStringLiteral("Хронология"), EventsView, right));
     rightLayout->addWidget(EventsView, 1);
     Details = new QLabel(right);
     Details->setWordWrap(true);
@@ -166,8 +165,6 @@ void TArchiveForm::FillStations() {
     for (const TDamagedFile& d : Data.Damaged())
         DamagedView->addTopLevelItem(new QTreeWidgetItem(QStringList{Qs(d.Path), Qs(d.Why)}));
     DamagedView->resizeColumnToContents(0);
-    DamagedCaption->setText(
-        QStringLiteral("&Повреждённые файлы (%1)").arg(static_cast<int>(Data.Damaged().size())));
 }
 
 void TArchiveForm::ApplyFilter() {

@@ -487,7 +487,9 @@ std::vector<TArchiveEvent> TStationArchive::Timeline(const std::string& serial,
         for (auto e = content.Entries.rbegin(); e != content.Entries.rend(); ++e)
             if (e->Serial == serial) events.push_back(EventOf(*e));
     }
-    for (const auto& [path, f] : FileHeads) {
+    // Backups of one second are numbered "_2", "_3"...: in reverse name order the later first.
+    for (auto it = FileHeads.rbegin(); it != FileHeads.rend(); ++it) {
+        const auto& [path, f] = *it;
         if (!f.Good || f.Serial != serial) continue;
         TArchiveEvent ev;
         ev.Kind = f.Backup ? EArchiveKind::Backup : EArchiveKind::File;

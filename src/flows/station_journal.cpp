@@ -222,7 +222,8 @@ bool SetStationClockRecorded(TMainClass& session, const TStationDateTime& t) {
 
 void RecordWrite(const TMainClass& session, const std::vector<ETable>& chosen,
                  const std::vector<ETable>& written, const std::vector<ETable>& failed,
-                 int result, bool cutOff, const TSafeWriteOutcome& outcome) {
+                 int result, bool cutOff, const TSafeWriteOutcome& outcome,
+                 const std::string& backup) {
     if (!AnyJournal(session) || (written.empty() && failed.empty())) return;
     TJournalEntry e = NewJournalEntry(session, kJournalWrite);
     e.Tables = TableKeys(chosen);
@@ -244,7 +245,7 @@ void RecordWrite(const TMainClass& session, const std::vector<ETable>& chosen,
         for (const TTableDifference& d : outcome.Verify.Differ) bad.push_back(d.Table);
         e.VerifyDiffer = TableKeys(bad);
     }
-    if (outcome.Backup.Kind == TBackupOutcome::EKind::Saved) e.Backup = FileNameOnly(outcome.Backup.Path);
+    e.Backup = FileNameOnly(backup);
     if (session.Origin == EConfigOrigin::File) {
         e.SourceFile = session.OriginFile;
         e.SourceSha256 = session.OriginFileSha256;
