@@ -62,6 +62,14 @@ std::string FileNameOnly(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file's last byte is not the end of a line.
+bool EndsCutShort(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() <= 0) return false;
+    in.seekg(-1, std::ios::end);
+    return in.get() != '\n';
+}
+
 }  // namespace
 
 std::string JournalLine(const TJournalEntry& e) {
@@ -152,7 +160,9 @@ bool AppendJournal(const std::string& baseDir, const TJournalEntry& entry, std::
         if (why != nullptr) *why = "не удалось создать каталог " + dir;
         return false;
     }
-    return AppendDurably(JoinPath(dir, entry.Serial + kJournalExtension), JournalLine(entry), why);
+    const std::string path = JoinPath(dir, entry.Serial + kJournalExtension);
+    // A line cut short by a crash must not swallow the next record: it is ended first.
+    return AppendDurably(path, (EndsCutShort(path) ? "\n" : "") + JournalLine(entry), why);
 }
 
 std::string ComputerUserName() {
