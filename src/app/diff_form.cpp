@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kTitle = "Сравнение с файлом конфигурации";
 constexpr const char* kHere = "Здесь";
 constexpr const char* kInFile = "В файле";
+constexpr const char* kEarlier = "Раньше";
+constexpr const char* kLater = "Позже";
 constexpr const char* kConfigFilter = "Файлы конфигурации мини-АТС|*.ats";
 constexpr const char* kTextFilter = "Текстовые файлы|*.txt";
 
@@ -48,8 +50,14 @@ QTreeWidgetItem* FieldRow(const TDiffItem& item) {
 }  // namespace
 
 TDiffForm::TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileName,
-                     QWidget* parent)
-    : QDialog(parent), Ctx(ctx), Compared(std::move(diff)), FileName(std::move(fileName)) {
+                     QWidget* parent, std::string leftFile)
+    : QDialog(parent),
+      Ctx(ctx),
+      Compared(std::move(diff)),
+      FileName(std::move(fileName)),
+      LeftFile(std::move(leftFile)),
+      LeftCaption(LeftFile.empty() ? kHere : kEarlier),
+      RightCaption(LeftFile.empty() ? kInFile : kLater) {
     setWindowTitle(Qs(kTitle));
     setAccessibleName(windowTitle());
 
@@ -64,7 +72,8 @@ TDiffForm::TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileN
 
     Differences = Named(new QTreeWidget(this), QStringLiteral("Различия"));
     Differences->setColumnCount(3);
-    Differences->setHeaderLabels({QStringLiteral("Таблица, запись, поле"), Qs(kHere), Qs(kInFile)});
+    Differences->setHeaderLabels(
+        {QStringLiteral("Таблица, запись, поле"), Qs(LeftCaption), Qs(RightCaption)});
     Differences->setUniformRowHeights(true);
     Differences->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     Differences->setColumnWidth(0, 560);
@@ -90,8 +99,12 @@ TDiffForm::TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileN
 }
 
 void TDiffForm::Fill() {
-    std::string summary = std::string(kHere) + ": конфигурация в программе. " + kInFile + ": " +
-                          FileNameOnly(FileName) + ".\n";
+    std::string summary =
+        LeftFile.empty()
+            ? std::string(kHere) + ": конфигурация в программе. " + kInFile + ": " +
+                  FileNameOnly(FileName) + ".\n"
+            : std::string(kEarlier) + ": " + FileNameOnly(LeftFile) + ". " + kLater + ": " +
+                  FileNameOnly(FileName) + ".\n";
     summary += Compared.Equal() ? "Конфигурации совпадают."
                                 : "Всего: " + DifferenceCount(Compared.Items.size()) + ".";
     if (!Compared.TablesNotCompared.empty()) summary += "\n" + Compared.TablesNotCompared;
@@ -125,7 +138,8 @@ void FillDiffTree(QTreeWidget* tree, const TConfigDiff& diff, std::string (*coun
 }
 
 std::string TDiffForm::Text() const {
-    return DiffText(Compared, kHere, std::string(kInFile) + " " + FileName);
+    const std::string left = LeftFile.empty() ? LeftCaption : LeftCaption + " " + LeftFile;
+    return DiffText(Compared, left, RightCaption + " " + FileName);
 }
 
 void TDiffForm::SaveText() {
@@ -152,13 +166,32 @@ bool CompareWithFile(const TAppContext& ctx, QWidget* parent) {
     const std::optional<std::string> name =
         ctx.Dlg().OpenFile("Сравнение с файлом конфигурации мини-АТС", kConfigFilter, dir);
     if (!name) return false;
-    const std::optional<TLoadedConfig> file = LoadConfigForDiff(ctx.Dlg(), ctx.S().BaseDir, *name);
+    return CompareHandWithFile(ctx, *name, parent);
+}
+
+bool CompareHandWithFile(const TAppContext& ctx, const std::string& path, QWidget* parent) {
+    const std::optional<TLoadedConfig> file = LoadConfigForDiff(ctx.Dlg(), ctx.S().BaseDir, path);
     if (!file) return false;
     TDiffTables all{};
     all.fill(true);
     TConfigDiff diff = CompareConfigurations({ctx.S(), ctx.D(), TablesInHand(ctx.S())},
                                              {*file->Session, *file->Store, file->Held}, all);
-    TDiffForm form(ctx, std::move(diff), *name, parent);
+    TDiffForm form(ctx, std::move(diff), path, parent);
+    form.exec();
+    return true;
+}
+
+bool CompareTwoFiles(const TAppContext& ctx, const std::string& earlier, const std::string& later,
+                     QWidget* parent) {
+    const std::optional<TLoadedConfig> left = LoadConfigForDiff(ctx.Dlg(), ctx.S().BaseDir, earlier);
+    if (!left) return false;
+    const std::optional<TLoadedConfig> right = LoadConfigForDiff(ctx.Dlg(), ctx.S().BaseDir, later);
+    if (!right) return false;
+    TDiffTables all{};
+    all.fill(true);
+    TConfigDiff diff = CompareConfigurations({*left->Session, *left->Store, left->Held},
+                                             {*right->Session, *right->Store, right->Held}, all);
+    TDiffForm form(ctx, std::move(diff), later, parent, earlier);
     form.exec();
     return true;
 }

@@ -18,9 +18,10 @@ namespace zarnik::app {
 class TDiffForm : public QDialog {
     Q_OBJECT
   public:
-    // `fileName` is the file the configuration in hand was compared with.
+    // `fileName` is the file the configuration in hand was compared with; with `leftFile`,
+    // two files were compared: the earlier `leftFile` with the later `fileName`.
     TDiffForm(const TAppContext& ctx, TConfigDiff diff, std::string fileName,
-              QWidget* parent = nullptr);
+              QWidget* parent = nullptr, std::string leftFile = {});
 
     QTreeWidget* Tree() const { return Differences; }
     QLabel* Summary() const { return SummaryText; }
@@ -38,6 +39,9 @@ class TDiffForm : public QDialog {
     TAppContext Ctx;
     TConfigDiff Compared;
     std::string FileName;
+    std::string LeftFile;
+    std::string LeftCaption;
+    std::string RightCaption;
     QLabel* SummaryText;
     QTreeWidget* Differences;
     QPushButton* Export;
@@ -52,5 +56,13 @@ void FillDiffTree(QTreeWidget* tree, const TConfigDiff& diff, std::string (*coun
 // hand and shows what differs. False when the user cancelled or the file could not be loaded
 // (its message has been shown).
 bool CompareWithFile(const TAppContext& ctx, QWidget* parent);
+
+// The configuration in hand against the file at `path`; false when the file could not be
+// loaded (its message has been shown).
+bool CompareHandWithFile(const TAppContext& ctx, const std::string& path, QWidget* parent);
+
+// The file `earlier` against the file `later`, in the comparison window.
+bool CompareTwoFiles(const TAppContext& ctx, const std::string& earlier, const std::string& later,
+                     QWidget* parent);
 
 }  // namespace zarnik::app

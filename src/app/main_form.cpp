@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/window_table.h"
+#include "app/archive_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 #include "editors/options_editing.h"
 #include "flows/config_snapshot.h"
 #include "flows/read_write_all.h"
+#include "flows/station_archive.h"
 #include "flows/station_journal.h"
 #include "flows/status_lines.h"
 #include "flows/verified_write.h"
@@ -90,6 +92,7 @@ void TMainForm::BuildMenus() {
     AddCommand(files, ECommand::CompareFile, QStringLiteral("Сравнить с файлом..."));
     AddCommand(files, ECommand::DirectoryExport, QStringLiteral("Экспорт справочника..."));
     AddCommand(files, ECommand::DirectoryImport, QStringLiteral("Импорт справочника..."));
+    AddCommand(files, ECommand::Archive, QStringLiteral("Архив станций"));
     files->addSeparator();
     AddCommand(files, ECommand::Exit, QStringLiteral("Выход"))->setShortcut(QKeySequence::Quit);
 
@@ -433,6 +436,9 @@ void TMainForm::Run(ECommand c) {
             case ECommand::WriteStation:
                 OpenWritePanel();
                 break;
+            case ECommand::Archive:
+                OpenArchive();
+                break;
             case ECommand::Exit:
                 close();
                 break;
@@ -724,6 +730,58 @@ bool TMainForm::LoadFile(const std::string& name, const TTableTicks& ticks) {
     MarkClean();
     UpdateCommands();
     return true;
+}
+
+void TMainForm::OpenArchive() {
+    std::optional<TArchiveRequest> request;
+    {
+        TArchiveForm form(Ctx, this);
+        form.exec();
+        request = form.Request();
+    }
+    if (!request) return;
+    if (request->Action == TArchiveRequest::EAction::Open) {
+        // The load panel with the file chosen: the tables to take and the questions as always.
+        LoadPnl->SetFileName(Q(request->Path));
+        LoadPnl->SetStatus({});
+        ShowPanel(LoadPnl);
+        return;
+    }
+    RestoreFromArchive(*request);
+}
+
+void TMainForm::RestoreFromArchive(const TArchiveRequest& request) {
+    // A file goes back only to the station it was taken from; nothing changes until that is
+    // known.
+    if (!ConfirmDiscard()) return;
+    OpenWritePanel();
+    try {
+        if (!PrepareLink(true, WritePnl)) return;
+        std::optional<std::string> serial;
+        Worker.Run([&] { serial = SerialOnLine(*Session, Ctx.D()); });
+        if (!serial) {
+            Ctx.Dlg().Message("Нет связи с АТС", "Ошибка");
+            WritePnl->SetStatus(QStringLiteral("Нет связи с АТС."));
+            return;
+        }
+        if (*serial != request.Serial) {
+            const std::string text = OtherStationOnLineText(request.Serial, *serial);
+            Ctx.Dlg().Message(text, "Ошибка");
+            WritePnl->SetStatus(Q(text));
+            return;
+        }
+    } catch (const ECancelled&) {
+        return;
+    }
+    TTableTicks all{};
+    all.fill(true);
+    if (!LoadFile(request.Path, all)) {
+        WritePnl->SetStatus(QStringLiteral("Файл не прочитан, в АТС ничего не записано."));
+        return;
+    }
+    // The load marked the tables the file holds as changed: those are the ones written.
+    OpenWritePanel();
+    OnWrite();
 }
 
 void TMainForm::OnSave() {

@@ -24,6 +24,8 @@
 
 namespace zarnik::app {
 
+struct TArchiveRequest;
+
 struct TMainFormOptions {
     std::string BaseDir;       // working directory: "dat", names, options; "" the current one
     std::string PortOverride;  // a port to use instead of the options file (--demo, --port)
@@ -92,6 +94,10 @@ private:
     // The load flow of "Загрузить из файла" once the file and its tables are chosen: true when
     // the file is in hand; otherwise its message was shown and nothing changed.
     bool LoadFile(const std::string& name, const TTableTicks& ticks);
+    // "Архив станций": opening a file shows the load panel with it; restoring loads the file
+    // and writes what it holds to its station, after checking that station is on the line.
+    void OpenArchive();
+    void RestoreFromArchive(const TArchiveRequest& request);
     void OnSave();
     void OpenWritePanel();
     void ChooseFileToLoad();

@@ -49,6 +49,7 @@ void RegisterReportCommands(CLI::App& app, TCommandBody& body);   // report
 void RegisterDiffCommands(CLI::App& app, TCommandBody& body);     // diff
 void RegisterDirectoryCommands(CLI::App& app, TCommandBody& body);  // export, import
 void RegisterPortsCommands(CLI::App& app, TCommandBody& body);    // ports
+void RegisterArchiveCommands(CLI::App& app, TCommandBody& body);  // archive
 
 // Table keys of --tables: all sixteen when empty or "all"; nullopt (message shown) when a key
 // is unknown.

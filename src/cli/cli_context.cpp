@@ -35,18 +35,12 @@ TDataStream& TCliContext::Store() {
     return *StorePtr;
 }
 
-namespace {
-
-// A UTF-8 text padded to a width in characters: the stream's setw counts bytes, and a
-// Cyrillic letter takes two of them.
 std::string Padded(const std::string& utf8, std::size_t width) {
     std::size_t characters = 0;
     for (unsigned char c : utf8)
         if ((c & 0xC0) != 0x80) ++characters;
     return characters >= width ? utf8 + " " : utf8 + std::string(width - characters, ' ');
 }
-
-}  // namespace
 
 void TTerminal::Dot(bool last) {
     std::cerr << '.';

@@ -113,6 +113,10 @@ class TTerminalProgress : public TCountingProgress {
 // Prints the identity, composition and port list of the store.
 void PrintStation(std::ostream& out, const TMainClass& session, const TDataStream& store);
 
+// A UTF-8 text padded to a width in characters (at least one blank after it): the stream's
+// setw counts bytes, and a Cyrillic letter takes two of them.
+std::string Padded(const std::string& utf8, std::size_t width);
+
 // "Установки АЛ (lines), Установка СЛ (trunks)": the tables as a message names them.
 std::string TableNames(const std::vector<ETable>& tables);
 

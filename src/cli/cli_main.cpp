@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     RegisterDiffCommands(app, body);
     RegisterDirectoryCommands(app, body);
     RegisterPortsCommands(app, body);
+    RegisterArchiveCommands(app, body);
     try {
         app.parse(static_cast<int>(argPointers.size()), argPointers.data());
     } catch (const CLI::ParseError& e) {

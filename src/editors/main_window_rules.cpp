@@ -58,6 +58,7 @@ bool MenuEnabled(ECommand c, const TMainClass& session) {
         case ECommand::Options:
         case ECommand::About:
         case ECommand::Help:
+        case ECommand::Archive:
             return true;
         case ECommand::Conferences:
             return session.DataPresent && session.BuildVerFlags()->QuickConferences();

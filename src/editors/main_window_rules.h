@@ -32,7 +32,7 @@ enum class ECommand {
     SystemSettings, TimeSettings, StationClock, GlobalPhoneBook, GroupPhoneBooks,
     BlackWhiteLists, Clearing, Composition,
     Options, About, Help,
-    CompareFile, DirectoryExport, DirectoryImport,
+    CompareFile, DirectoryExport, DirectoryImport, Archive,
 };
 
 // Menu enabling, as computed when a menu opens: the data-present flag, and for the

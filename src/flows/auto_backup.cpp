@@ -111,7 +111,7 @@ TBackupOutcome ReadAndSave(TMainClass& session, TDataStream& store, TBackupRecor
         std::string why;
         const auto path = SaveAutoBackup(session, store, covered, &why);
         if (!path) return Failed("файл не записан (" + why + ")");
-        record.Note(session.Identity, missing);
+        record.Note(session.Identity, missing, *path);
         return SavedAt(*path);
     }
     record.Note(session.Identity, missing);
@@ -188,9 +188,16 @@ std::optional<std::string> SaveAutoBackup(const TMainClass& session, TDataStream
     return path;
 }
 
-void TBackupRecord::Note(const TIdentity& station, const TTableTicks& tables) {
+void TBackupRecord::Note(const TIdentity& station, const TTableTicks& tables,
+                         const std::string& path) {
+    if (!path.empty()) Paths[StationKey(station)] = path;
     TTableTicks& saved = Saved[StationKey(station)];
     for (std::size_t i = 0; i < saved.size(); ++i) saved[i] = saved[i] || tables[i];
+}
+
+std::string TBackupRecord::LastBackup(const TIdentity& station) const {
+    const auto it = Paths.find(StationKey(station));
+    return it == Paths.end() ? "" : it->second;
 }
 
 TTableTicks TBackupRecord::Missing(const TIdentity& station, const TTableTicks& wanted) const {
@@ -212,7 +219,7 @@ TBackupOutcome BackUpAfterRead(const TMainClass& session, TDataStream& store,
     std::string why;
     const auto path = SaveAutoBackup(session, store, covered, &why);
     if (!path) return Failed("файл не записан (" + why + ")");
-    record.Note(session.Identity, all);
+    record.Note(session.Identity, all, *path);
     return SavedAt(*path);
 }
 

@@ -40,12 +40,16 @@ std::optional<std::string> SaveAutoBackup(const TMainClass& session, TDataStream
 // Which tables of which station (model and serial number) this program run holds a backup of.
 class TBackupRecord {
   public:
-    void Note(const TIdentity& station, const TTableTicks& tables);
+    // `path`: the backup file that holds them, when one was written.
+    void Note(const TIdentity& station, const TTableTicks& tables, const std::string& path = "");
     // The `wanted` tables without a backup of this station yet.
     TTableTicks Missing(const TIdentity& station, const TTableTicks& wanted) const;
+    // The newest backup of the station this run wrote; "" none.
+    std::string LastBackup(const TIdentity& station) const;
 
   private:
     std::map<std::string, TTableTicks> Saved;
+    std::map<std::string, std::string> Paths;
 };
 
 struct TBackupOutcome {

@@ -62,6 +62,14 @@ std::string FileNameOnly(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file's last byte is not the end of a line.
+bool EndsCutShort(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() <= 0) return false;
+    in.seekg(-1, std::ios::end);
+    return in.get() != '\n';
+}
+
 }  // namespace
 
 std::string JournalLine(const TJournalEntry& e) {
@@ -152,7 +160,9 @@ bool AppendJournal(const std::string& baseDir, const TJournalEntry& entry, std::
         if (why != nullptr) *why = "не удалось создать каталог " + dir;
         return false;
     }
-    return AppendDurably(JoinPath(dir, entry.Serial + kJournalExtension), JournalLine(entry), why);
+    const std::string path = JoinPath(dir, entry.Serial + kJournalExtension);
+    // A line cut short by a crash must not swallow the next record: it is ended first.
+    return AppendDurably(path, (EndsCutShort(path) ? "\n" : "") + JournalLine(entry), why);
 }
 
 std::string ComputerUserName() {
@@ -222,7 +232,8 @@ bool SetStationClockRecorded(TMainClass& session, const TStationDateTime& t) {
 
 void RecordWrite(const TMainClass& session, const std::vector<ETable>& chosen,
                  const std::vector<ETable>& written, const std::vector<ETable>& failed,
-                 int result, bool cutOff, const TSafeWriteOutcome& outcome) {
+                 int result, bool cutOff, const TSafeWriteOutcome& outcome,
+                 const std::string& backup) {
     if (!AnyJournal(session) || (written.empty() && failed.empty())) return;
     TJournalEntry e = NewJournalEntry(session, kJournalWrite);
     e.Tables = TableKeys(chosen);
@@ -244,7 +255,7 @@ void RecordWrite(const TMainClass& session, const std::vector<ETable>& chosen,
         for (const TTableDifference& d : outcome.Verify.Differ) bad.push_back(d.Table);
         e.VerifyDiffer = TableKeys(bad);
     }
-    if (outcome.Backup.Kind == TBackupOutcome::EKind::Saved) e.Backup = FileNameOnly(outcome.Backup.Path);
+    e.Backup = FileNameOnly(backup);
     if (session.Origin == EConfigOrigin::File) {
         e.SourceFile = session.OriginFile;
         e.SourceSha256 = session.OriginFileSha256;

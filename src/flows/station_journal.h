@@ -101,9 +101,12 @@ bool SetStationClockRecorded(TMainClass& session, const TStationDateTime& t);
 
 // Records a write that WriteAllSafely ran: `chosen` the tables it was to send, `written` and
 // `failed` as WriteAll filled them, `result` its result (or kWriteCancelled), `cutOff` when
-// the port failed midway. A write that sent nothing is not recorded.
+// the port failed midway, `backup` the file holding the station's tables from before (the one
+// just taken, or the one this program run took earlier). A write that sent nothing is not
+// recorded.
 void RecordWrite(const TMainClass& session, const std::vector<ETable>& chosen,
                  const std::vector<ETable>& written, const std::vector<ETable>& failed,
-                 int result, bool cutOff, const TSafeWriteOutcome& outcome);
+                 int result, bool cutOff, const TSafeWriteOutcome& outcome,
+                 const std::string& backup);
 
 }  // namespace zarnik

@@ -130,6 +130,11 @@ int WriteAllSafely(TMainClass& session, TProgress& progress, TDataStream& store,
     std::vector<ETable>& refused = failed != nullptr ? *failed : ownFailed;
     // The station's journal records every write that sent something, however it ended.
     const std::vector<ETable> chosen = TablesWriteAllSends(session, store);
+    const TIdentity before = session.Identity;
+    const auto backup = [&] {
+        if (outcome.Backup.Kind == TBackupOutcome::EKind::Saved) return outcome.Backup.Path;
+        return safety.Record != nullptr ? safety.Record->LastBackup(before) : std::string();
+    };
     int result = 0;
     try {
         result = WriteAll(session, progress, store, &refused, &took);
@@ -139,13 +144,13 @@ int WriteAllSafely(TMainClass& session, TProgress& progress, TDataStream& store,
     } catch (const ECancelled&) {
         // result is still 0 when WriteAll itself was stopped; else the read back was.
         RecordWrite(session, chosen, took, refused, result == 0 ? kWriteCancelled : result, false,
-                    outcome);
+                    outcome, backup());
         throw;
     } catch (const ECommError&) {
-        RecordWrite(session, chosen, took, refused, result, result == 0, outcome);
+        RecordWrite(session, chosen, took, refused, result, result == 0, outcome, backup());
         throw;
     }
-    RecordWrite(session, chosen, took, refused, result, false, outcome);
+    RecordWrite(session, chosen, took, refused, result, false, outcome, backup());
     return result;
 }
 

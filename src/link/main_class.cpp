@@ -208,6 +208,14 @@ void TMainClass::MarkReadFromStation() {
     OriginSerial = Identity.SerialNumber;
 }
 
+std::string VersionFromIdentification(std::uint8_t byte6, std::uint8_t byte7) {
+    return std::to_string(byte7) + std::to_string(byte6 >> 4) + "," + std::to_string(byte6 & 0x0F);
+}
+
+std::string SerialFromIdentification(std::uint8_t byte14, std::uint8_t byte15) {
+    return std::to_string(byte14 | (byte15 << 8));
+}
+
 void TMainClass::DecodeIdentification(bool applyKey) {
     auto& b = IdBuffer;
     if (applyKey) {
@@ -234,10 +242,9 @@ void TMainClass::DecodeIdentification(bool applyKey) {
     Identity.UnitCount = static_cast<std::int16_t>(1 + ((units & 2) ? 1 : 0) + ((units & 4) ? 1 : 0));
     Identity.TrunkLineCount = Clamp(b[8], Area(ETable::TrunkLines).Slots.size());
     Identity.SubscriberLineCount = Clamp(b[9], Area(ETable::SubscriberLines).Slots.size());
-    Identity.Version = std::to_string(b[7]) + std::to_string(b[6] >> 4) + "," +
-                       std::to_string(b[6] & 0x0F);
+    Identity.Version = VersionFromIdentification(b[6], b[7]);
     Identity.TimeUnit = b[13] == 0 ? 6 : b[13];
-    Identity.SerialNumber = std::to_string(b[14] | (b[15] << 8));
+    Identity.SerialNumber = SerialFromIdentification(b[14], b[15]);
     Identity.DoorPhoneCount = Clamp(b[16], Area(ETable::DoorPhones).Slots.size());
     Identity.RoutingTableCount = Clamp(b[17] == 0 ? 48 : b[17], Area(ETable::RoutingTables).Slots.size());
     Identity.LoudspeakerCount = Clamp(b[18], Area(ETable::Loudspeakers).Slots.size());

@@ -181,6 +181,11 @@ bool IdentificationsAgree(const std::array<std::uint8_t, kIdBufferSize>& a,
                           const std::array<std::uint8_t, kIdBufferSize>& b, int length,
                           double secondsApart = 0.0);
 
+// The working-program version ("24,8") from bytes 6 and 7 of the identification, and the
+// serial number from bytes 14 and 15 (low byte first).
+std::string VersionFromIdentification(std::uint8_t byte6, std::uint8_t byte7);
+std::string SerialFromIdentification(std::uint8_t byte14, std::uint8_t byte15);
+
 // Model name for a device code of the identification, or "" when the code is unknown.
 std::string ModelNameForDeviceCode(std::uint8_t code);
 // The message for a device code that names no model, with the code's value.
