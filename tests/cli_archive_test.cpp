@@ -83,7 +83,13 @@ std::string BackupPath(const json& timeline, const std::string& name) {
 TEST_F(CliArchiveTest, ReadsAWriteAndARestoreAreOnTheTimelineWithWhatTheyDid) {
     const std::string first = Dir / "first.ats", changed = Dir / "changed.ats";
     const std::string sheet = Dir / "lines.csv";
-    ASSERT_EQ(Cli({"read", "-o", first}).Code, 0);
+    // Started without a login environment, the program still knows whose account it runs in.
+    const std::string account = Shell("id -un").Out;
+    ASSERT_EQ(Shell("env -u USER -u USERNAME " + std::string(ZARNIK_CLI_PATH) + " --dir " +
+                    Quoted(Dir.Path) + " --port " + Quoted(Sim->LinkPath()) + " read -o " +
+                    Quoted(first))
+                  .Code,
+              0);
 
     // The technician edits the office directory in a spreadsheet and writes the result.
     ASSERT_EQ(Cli({"export", first, "--sheet", "lines", "-o", sheet}).Code, 0);
@@ -125,6 +131,7 @@ TEST_F(CliArchiveTest, ReadsAWriteAndARestoreAreOnTheTimelineWithWhatTheyDid) {
 
     // The reads name their backups; the older against the newer shows exactly the edit.
     const std::vector<json> reads = OfKind(timeline, "read");
+    EXPECT_EQ(reads[1]["record"]["user"].get<std::string>() + "\n", account);
     const std::string newest = BackupPath(timeline, reads[0]["record"]["backup"]);
     const std::string oldest = BackupPath(timeline, reads[1]["record"]["backup"]);
     ASSERT_FALSE(newest.empty());

@@ -99,6 +99,8 @@ TArchiveForm::TArchiveForm(const TAppContext& ctx, QWidget* parent)
     split->addWidget(right);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    // The timeline's results are the longer texts: it takes the larger part from the start.
+    split->setSizes({440, 800});
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -113,12 +115,18 @@ TArchiveForm::TArchiveForm(const TAppContext& ctx, QWidget* parent)
         buttons->addWidget(b);
     }
     buttons->insertStretch(4);
+    // No button takes Enter: in the search field it goes on to the stations, in the timeline
+    // it opens the file.
+    Close->setAutoDefault(false);
     buttons->addWidget(Close);
     layout->addLayout(buttons);
 
     connect(Filter, &QLineEdit::textChanged, this, &TArchiveForm::ApplyFilter);
+    connect(Filter, &QLineEdit::returnPressed, StationsView, [this] { StationsView->setFocus(); });
     connect(StationsView, &QTreeWidget::currentItemChanged, this, &TArchiveForm::ShowStation);
     connect(EventsView, &QTreeWidget::itemSelectionChanged, this, &TArchiveForm::UpdateButtons);
+    // The details follow the row the keyboard is on, chosen or not.
+    connect(EventsView, &QTreeWidget::currentItemChanged, this, &TArchiveForm::UpdateButtons);
     connect(EventsView, &QTreeWidget::itemActivated, this, [this] {
         if (Open->isEnabled()) OnOpen();
     });
@@ -224,7 +232,11 @@ void TArchiveForm::ShowStation() {
         rows.append(item);
     }
     EventsView->addTopLevelItems(rows);
-    for (int c = 0; c < 3; ++c) EventsView->resizeColumnToContents(c);
+    // Room past the widest text, so that no column is cut at its last letter.
+    for (int c = 0; c < 3; ++c) {
+        EventsView->resizeColumnToContents(c);
+        EventsView->setColumnWidth(c, EventsView->columnWidth(c) + 12);
+    }
     std::string text;
     for (const std::string& w : warnings) text += (text.empty() ? "" : "\n") + w;
     Warnings->setText(Qs(text));

@@ -9,6 +9,7 @@
 #include "codecs/table_codec.h"
 #include "flows/read_write_all.h"
 #include "link/station_clock.h"
+#include "platform/account_name.h"
 #include "platform/durable_append.h"
 #include "platform/file_system.h"
 #include "platform/text_1251.h"
@@ -168,7 +169,9 @@ bool AppendJournal(const std::string& baseDir, const TJournalEntry& entry, std::
 std::string ComputerUserName() {
     for (const char* name : {"USER", "USERNAME"})
         if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return value;
-    return "";
+    // Started without a login shell's environment (a service, a desktop launcher of some kind):
+    // the account itself.
+    return AccountName();
 }
 
 TJournalEntry NewJournalEntry(const TMainClass& session, const std::string& kind) {

@@ -81,7 +81,7 @@ bool AppendJournal(const std::string& baseDir, const TJournalEntry& entry, std::
 // A record of `kind` with the time, program, user, port and station filled from the session.
 TJournalEntry NewJournalEntry(const TMainClass& session, const std::string& kind);
 
-// The computer's user: USER, else USERNAME, else "".
+// The computer's user: USER, else USERNAME, else the account the program runs under.
 std::string ComputerUserName();
 
 // Table keys of the tables, in the order given.

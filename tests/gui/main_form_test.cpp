@@ -21,38 +21,21 @@
 #include "app/system_settings_form.h"
 #include "cli/store_json.h"
 #include "flows/config_snapshot.h"
+#include "gui/main_window_rig.h"
 #include "link/station_clock.h"
 #include "platform/text_1251.h"
-#include "support/scripted_dialogs.h"
-#include "support/sim_process.h"
-#include "support/temp_dir.h"
 
 namespace zarnik {
 namespace {
 
 using app::EStartChoice;
 using app::TMainForm;
+using test::TGuiDialogs;
+using test::TMainWindowRig;
 using test::TScriptedDialogs;
 using test::TSeenDialog;
+using test::WithModal;
 using zarnik::ECommand;
-
-// The scripted dialogs, also answering the save-discard-cancel question from a script.
-class TGuiDialogs : public TScriptedDialogs {
-  public:
-    using TScriptedDialogs::TScriptedDialogs;
-    std::deque<TSaveAnswer> SaveAnswers;
-    std::vector<std::string> SaveQuestions;
-    TSaveAnswer AskSave(const std::string& text, const std::string&) override {
-        SaveQuestions.push_back(text);
-        if (SaveAnswers.empty()) {
-            ADD_FAILURE() << "unexpected save question: " << text;
-            return TSaveAnswer::Cancel;
-        }
-        const TSaveAnswer a = SaveAnswers.front();
-        SaveAnswers.pop_front();
-        return a;
-    }
-};
 
 // Everything a read may change, in a form a test can compare.
 std::string ConfigurationText(const TMainClass& session, const TDataStream& store) {
@@ -67,50 +50,6 @@ std::string ConfigurationText(const TMainClass& session, const TDataStream& stor
     j["flags"] = {session.Identified, session.DataPresent};
     j["changed"] = session.ChangeFlags;
     return j.dump();
-}
-
-struct TMainWindowRig {
-    explicit TMainWindowRig(std::vector<std::string> simArgs = {"--model", "Dogwood"}) {
-        Sim = std::make_unique<test::TSimProcess>(std::move(simArgs));
-        setenv("ZARNIK_SERIAL_DIR", Sim->Dir().c_str(), 1);
-    }
-    ~TMainWindowRig() {
-        Form.reset();
-        unsetenv("ZARNIK_SERIAL_DIR");
-    }
-    TMainForm& Open(EStartChoice choice) {
-        app::TMainFormOptions o;
-        o.BaseDir = Dir.Path;
-        o.PortOverride = "COM3";
-        o.StartChoice = choice;
-        o.Dialogs = &Dialogs;
-        Form = std::make_unique<TMainForm>(o);
-        Form->show();
-        Form->Start();
-        return *Form;
-    }
-    TMainClass& Session() { return Form->Context().S(); }
-    TDataStream& Store() { return Form->Context().D(); }
-    std::string Line(int i) { return Form->StatusLine(i)->text().toStdString(); }
-
-    test::TTempDir Dir;
-    std::unique_ptr<test::TSimProcess> Sim;
-    TGuiDialogs Dialogs;
-    std::unique_ptr<TMainForm> Form;
-};
-
-// Runs `act` on the modal window that `open` shows, once it is up.
-template <typename TWindow>
-void WithModal(const std::function<void()>& open, const std::function<void(TWindow&)>& act) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = qobject_cast<TWindow*>(QApplication::activeModalWidget());
-        ASSERT_NE(w, nullptr);
-        seen = true;
-        act(*w);
-    });
-    open();
-    EXPECT_TRUE(seen);
 }
 
 TEST(MainWindow, WorkingWithFilesLeavesEditingOffUntilAFileIsLoaded) {
