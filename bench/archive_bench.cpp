@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -86,7 +87,14 @@ struct TBigArchive {
             }
         }
     }
-    ~TBigArchive() { fs::remove_all(Dir); }
+    // ZARNIK_ARCHIVE_BENCH_KEEP=1 leaves the folder for the archive window's own measurement
+    // (the GUI test ArchiveWindow.OpensABigArchiveWithinASecond, given ZARNIK_ARCHIVE_DIR).
+    ~TBigArchive() {
+        if (std::getenv("ZARNIK_ARCHIVE_BENCH_KEEP") == nullptr)
+            fs::remove_all(Dir);
+        else
+            std::printf("The archive is kept in %s\n", Dir.c_str());
+    }
     std::string Dir;
     TSilentDialogs Dialogs;
 };

@@ -17,6 +17,9 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 
 #include "app/diff_form.h"
 #include "app/system_settings_form.h"
@@ -195,6 +198,35 @@ TEST(ArchiveWindow, ReadsAndAWriteArePicturedComparedOpenedAndRestoredFromTheKey
         EXPECT_FALSE(f.isVisible());
         EXPECT_FALSE(f.Request().has_value());
     });
+}
+
+// A measurement rather than a check of every run: the archive that build/archive_bench leaves
+// with ZARNIK_ARCHIVE_BENCH_KEEP=1 (100 stations, 50 backups and 10,000 journal records each)
+// opens in the window, first station's timeline shown, within a second, cached or not.
+TEST(ArchiveWindow, OpensABigArchiveWithinASecond) {
+    const std::string dir = qEnvironmentVariable("ZARNIK_ARCHIVE_DIR").toStdString();
+    if (dir.empty()) GTEST_SKIP() << "ZARNIK_ARCHIVE_DIR is not set";
+    test::TScriptedDialogs dialogs(false);
+    app::TAppContext ctx;
+    ctx.Dialogs = &dialogs;
+    ctx.StartDir = dir;
+    for (const bool cached : {false, true}) {
+        if (!cached) std::filesystem::remove(dir + "/dat/auto/" + kArchiveCacheName);
+        const auto start = std::chrono::steady_clock::now();
+        TArchiveForm form(ctx);
+        form.show();
+        QApplication::processEvents();
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+        std::printf("archive window, %s: %lld ms, %d stations, %d timeline rows\n",
+                    cached ? "cached" : "nothing cached", static_cast<long long>(ms),
+                    form.StationTree()->topLevelItemCount(),
+                    form.TimelineTree()->topLevelItemCount());
+        EXPECT_EQ(form.StationTree()->topLevelItemCount(), 100);
+        EXPECT_GT(form.TimelineTree()->topLevelItemCount(), 10000);
+        EXPECT_LT(ms, 1000);
+    }
 }
 
 }  // namespace
