@@ -1,6 +1,6 @@
 // The archive from a technician's terminal: two reads of a simulated station, a write of an
-// edited file and a restore of the oldest backup, each found again on the station's timeline
-// with what it did; the backups compare as the edit says, and the restore brings the station
+// edited file, a restore of the oldest backup and a clock set, each found again on the
+// station's timeline with what it did; the backups compare as the edit says, and the restore brings the station
 // back to what the first read saw.
 
 #include <gtest/gtest.h>
@@ -155,6 +155,13 @@ TEST_F(CliArchiveTest, ReadsAWriteAndARestoreAreOnTheTimelineWithWhatTheyDid) {
     EXPECT_FALSE(BackupPath(timeline, restore["record"]["backup"]).empty());
     run = Cli({"diff", "--station", oldest});
     EXPECT_EQ(run.Code, 0) << run.Out;
+
+    // A clock set is an exchange that changes the station too.
+    ASSERT_EQ(Cli({"clock", "--set", "2024-02-29 12:00:05"}).Code, 0);
+    timeline = Timeline("6105");
+    ASSERT_EQ(timeline["events"][0]["kind"], "clock");
+    EXPECT_EQ(timeline["events"][0]["record"]["clock_set_to"], "2024-02-29 12:00:05");
+    EXPECT_EQ(timeline["events"][0]["record"]["result"], "set");
 
     run = Cli({"archive", "6105"});
     EXPECT_EQ(run.Code, 0);

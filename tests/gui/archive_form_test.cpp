@@ -25,6 +25,7 @@
 #include "app/system_settings_form.h"
 #include "flows/station_journal.h"
 #include "gui/main_window_rig.h"
+#include "support/file_test_helpers.h"
 
 namespace zarnik {
 namespace {
@@ -198,6 +199,42 @@ TEST(ArchiveWindow, ReadsAndAWriteArePicturedComparedOpenedAndRestoredFromTheKey
         EXPECT_FALSE(f.isVisible());
         EXPECT_FALSE(f.Request().has_value());
     });
+}
+
+// A file goes back only to the station it was taken from: with another station on the line,
+// the restore says so and writes nothing.
+TEST(ArchiveWindow, RestoringToAnotherStationWritesNothing) {
+    // A backup of station 6105, kept while its folder is there.
+    std::string name, bytes;
+    {
+        test::TMainWindowRig office;
+        office.Open(app::EStartChoice::Station);
+        for (const auto& e : std::filesystem::directory_iterator(office.Dir.Path + "/dat/auto"))
+            if (e.path().extension() == ".ats") {
+                name = e.path().filename().string();
+                bytes = test::ReadBytes(e.path().string());
+            }
+    }
+    ASSERT_FALSE(bytes.empty());
+    test::TMainWindowRig rig({"--model", "Dogwood", "--serial", "4321"});
+    TMainForm& w = rig.Open(app::EStartChoice::Station);
+    test::WriteBytes(rig.Dir.Path + "/dat/auto/" + name, bytes);
+    const std::string refused = OtherStationOnLineText("6105", "4321");
+    WithModal<TArchiveForm>([&] { w.Run(ECommand::Archive); }, [&](TArchiveForm& f) {
+        ASSERT_EQ(f.StationTree()->topLevelItemCount(), 2);
+        ASSERT_TRUE(f.ChooseStation("6105"));
+        const auto files = RowsOf(f, EArchiveKind::Backup);
+        ASSERT_EQ(files.size(), 1u);
+        Choose(f, files);
+        rig.Dialogs.ExpectQuestion(RestoreQuestion(*f.Archive().Find("6105"), f.Archive().Timeline("6105")[0]),
+                                   TAnswer::Ok);
+        rig.Dialogs.ExpectMessage(refused);
+        f.RestoreButton()->click();
+    });
+    EXPECT_TRUE(rig.Dialogs.AllSeen());
+    EXPECT_EQ(w.WritePanel()->Status()->text().toStdString(), refused);
+    EXPECT_TRUE(ReadJournal(JournalPath(rig.Dir.Path, "4321")).Entries.size() == 1u) << "the read only";
+    EXPECT_FALSE(std::filesystem::exists(JournalPath(rig.Dir.Path, "6105")));
 }
 
 // A measurement rather than a check of every run: the archive that build/archive_bench leaves
