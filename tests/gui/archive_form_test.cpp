@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,7 +21,6 @@
 #include <filesystem>
 
 #include "app/diff_form.h"
-#include "app/system_settings_form.h"
 #include "flows/station_journal.h"
 #include "gui/main_window_rig.h"
 #include "support/file_test_helpers.h"
@@ -32,18 +30,8 @@ namespace {
 
 using app::TArchiveForm;
 using app::TMainForm;
+using test::ToggleUniformLoading;
 using test::WithModal;
-
-void ToggleUniformLoading(TMainForm& w) {
-    WithModal<app::TSystemSettingsForm>([&] { w.Run(ECommand::SystemSettings); },
-                                        [](app::TSystemSettingsForm& f) {
-                                            for (auto* b : f.findChildren<QCheckBox*>())
-                                                if (b->text() == QStringLiteral("Равномерная загрузка СЛ"))
-                                                    b->toggle();
-                                            for (auto* b : f.findChildren<QPushButton*>())
-                                                if (b->text() == QStringLiteral("Внести данные")) b->click();
-                                        });
-}
 
 // Types the text letter by letter, as a keyboard with a Russian layout would.
 void Type(QWidget* w, const QString& text) {

@@ -243,14 +243,7 @@ TEST(MainWindow, WholeSessionReadEditWriteReachesTheStation) {
     TMainWindowRig rig({"--model", "Dogwood", "--save-on-exit", saved});
     TMainForm& w = rig.Open(EStartChoice::Station);
     const bool before = rig.Store().SystemSettings.SYS_UniformSLLoading;
-    WithModal<app::TSystemSettingsForm>(
-        [&] { w.Run(ECommand::SystemSettings); },
-        [](app::TSystemSettingsForm& f) {
-            for (auto* b : f.findChildren<QCheckBox*>())
-                if (b->text() == QStringLiteral("Равномерная загрузка СЛ")) b->toggle();
-            for (auto* b : f.findChildren<QPushButton*>())
-                if (b->text() == QStringLiteral("Внести данные")) b->click();
-        });
+    test::ToggleUniformLoading(w);
     w.Run(ECommand::WriteStation);
     // Only the edited table is offered.
     for (int i = 0; i < kTableCount; ++i)

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 #include <deque>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/system_settings_form.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
@@ -84,6 +87,19 @@ void WithModal(const std::function<void()>& open, const std::function<void(TWind
     });
     open();
     EXPECT_TRUE(seen);
+}
+
+// One edit through a window, as a user makes it: "Равномерная загрузка СЛ" turned over in the
+// system settings and stored with "Внести данные".
+inline void ToggleUniformLoading(app::TMainForm& w) {
+    WithModal<app::TSystemSettingsForm>(
+        [&] { w.Run(ECommand::SystemSettings); },
+        [](app::TSystemSettingsForm& f) {
+            for (auto* b : f.findChildren<QCheckBox*>())
+                if (b->text() == QStringLiteral("Равномерная загрузка СЛ")) b->toggle();
+            for (auto* b : f.findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("Внести данные")) b->click();
+        });
 }
 
 }  // namespace zarnik::test
